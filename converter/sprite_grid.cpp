@@ -1,0 +1,89 @@
+#include "sprite_grid.hpp"
+
+#include "runtime/console.hpp"
+
+namespace {
+
+MachineWord CountSprites(MachineWord width, MachineWord height)
+{
+    const MachineWord columns = (width + kSpriteWidth - 1) / kSpriteWidth;
+    const MachineWord bands = (height + kSpriteHeight - 1) / kSpriteHeight;
+    return width <= 0 || height <= 0 ? 0 : columns * bands;
+}
+
+void RefuseSingleColorPicture()
+{
+    PrintLine("> Unable to convert this picture.");
+    PrintLine("> Only Multicolor pictures are allowed.");
+    PrintLine("");
+    Quit(2);
+}
+
+} // namespace
+
+void BuildSpriteGrid(MachineWord width, MachineWord height, SpriteTable& table)
+{
+    table.cells.clear();
+    table.cells.reserve(static_cast<std::size_t>(CountSprites(width, height)));
+    table.spriteCount = 0;
+    std::int64_t p = 0;
+    for (MachineWord bandTop = 0; bandTop <= height - 1; bandTop += kSpriteHeight) {
+        for (MachineWord left = 0; left <= width - 1; left += kSpriteWidth) {
+            SpriteCell& cell = table.cells.emplace_back();
+            cell.firstPixel = static_cast<std::int32_t>(p);
+            cell.x = static_cast<MachineWord>(p % width);
+            cell.y = static_cast<MachineWord>(p / width);
+            table.spriteCount += 1;
+            p += kSpriteWidth;
+        }
+        p += 20 * static_cast<std::int64_t>(width);
+    }
+}
+
+void BuildPreviewRows(SpriteTable& table, const PixelPlane& pixels, MachineWord width)
+{
+    for (SpriteCell& cell : table.cells) {
+        std::int64_t q = cell.firstPixel;
+        std::size_t j = 0;
+        for (std::size_t row = 0; row < kSpriteHeight; row += 1) {
+            Text text;
+            text.reserve(kSpriteWidth);
+            for (MachineWord column = 0; column < kSpriteWidth; column += 1) {
+                const std::uint8_t value = pixels.entries[static_cast<std::size_t>(q + column)];
+                cell.pixels[j] = value;
+                text += static_cast<char>('0' + value); // one digit: every value is 0-3
+                j += 1;
+            }
+            q += width;
+            cell.previewRows[row] = ReplaceAll(text, "0", ".");
+        }
+    }
+}
+
+void EncodeMulticolor(SpriteTable& table)
+{
+    for (SpriteCell& cell : table.cells) {
+        for (std::size_t row = 0; row < kSpriteHeight; row += 1) {
+            const std::uint8_t* v = &cell.pixels[kSpriteWidth * row];
+            for (std::size_t k = 0; k < 3; k += 1) {
+                cell.data[3 * row + k] =
+                    static_cast<std::uint8_t>(64 * v[8 * k] + 16 * v[8 * k + 2] + 4 * v[8 * k + 4] + v[8 * k + 6]);
+            }
+        }
+    }
+}
+
+void ConvertSprites(const RunOptions& options, const SourceBitmap& bitmap, SpriteTable& table)
+{
+    const MachineWord spriteCount = CountSprites(bitmap.width, bitmap.height);
+    if (options.verbose != 1) {
+        PrintLine("> Converting " + DecimalText(spriteCount) + " sprites to C64 format");
+    }
+    // Tested before the cells are made: a refused picture needs none of them.
+    if (!bitmap.scan.multicolorFound) {
+        RefuseSingleColorPicture();
+    }
+    BuildSpriteGrid(bitmap.width, bitmap.height, table);
+    BuildPreviewRows(table, bitmap.pixels, bitmap.width);
+    EncodeMulticolor(table);
+}

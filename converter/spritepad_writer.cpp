@@ -1,0 +1,40 @@
+#include "spritepad_writer.hpp"
+
+#include "runtime/console.hpp"
+#include "runtime/files.hpp"
+#include "source_writer.hpp"
+
+void WriteSpritePadFile(const RunOptions& options, const SpriteTable& table)
+{
+    if (TextEquals(options.spritePadFile, "")) {
+        PrintLine("> Error: No destination filename for spritepad output.");
+        Quit(1);
+    }
+    RefuseOverwritingSource(options, options.spritePadFile);
+    if (SameRegularFile(options.spritePadFile, options.sourceOutputFile)) {
+        PrintLine("> Error: SpritePad file is the sourcecode file: " + options.spritePadFile);
+        Quit(1);
+    }
+    const FileHandle file = CreateOutputFile(options.spritePadFile);
+    if (IsNullHandle(file)) {
+        PrintLine("> Error: Unable to create file: " + options.spritePadFile);
+        Quit(1);
+    }
+    WriteInt8(file, kSpritePadBackground);
+    WriteInt8(file, kSpritePadMulticolor1);
+    WriteInt8(file, kSpritePadMulticolor2);
+    for (const SpriteCell& cell : table.cells) {
+        for (std::size_t index = 0; index < kSpriteDataBytes; index += 1) {
+            WriteInt8(file, cell.data[index]);
+        }
+        WriteInt8(file, kSpritePadAttribute);
+    }
+    if (!CloseFile(file)) {
+        PrintLine("> Error: Unable to write file: " + options.spritePadFile);
+        Quit(1);
+    }
+    PrintLine("> Exporting data to SpritePad format, but with temp colors ...");
+    PrintLine("> Saving file: " + options.spritePadFile);
+    PrintLine("> ...done!");
+    PrintLine("");
+}

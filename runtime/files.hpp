@@ -1,0 +1,57 @@
+// Buffered byte-stream files. Every open file has a 4096-byte buffer, so reading
+// a bitmap one byte at a time costs one system call per 4096 bytes. The null
+// handle names no file; every operation on it does nothing and returns 0.
+#pragma once
+
+#include <cstdint>
+
+#include "text.hpp"
+
+struct FileHandle {
+    std::uint32_t serial = 0; // 0 is the null handle
+};
+
+constexpr std::int32_t kFileBufferSize = 4096;
+
+inline bool IsNullHandle(FileHandle handle)
+{
+    return handle.serial == 0;
+}
+
+// Opens an existing file for reading; the null handle when that fails.
+FileHandle OpenInputFile(const Text& name);
+
+// Creates a file, or empties an existing one, for writing; null on failure.
+FileHandle CreateOutputFile(const Text& name);
+
+// The next 1, 2 or 4 bytes, little-endian, sign-extended; missing bytes past the
+// end of the file count as zero.
+std::int32_t ReadInt8(FileHandle handle);
+std::int32_t ReadInt16(FileHandle handle);
+std::int32_t ReadInt32(FileHandle handle);
+
+// Writes the low 8 bits of value; returns 1, or 0 for a null handle.
+std::int32_t WriteInt8(FileHandle handle, std::int32_t value);
+
+// Writes the text and CR LF; returns the bytes written (0 for a null handle).
+std::int64_t WriteLine(FileHandle handle, const Text& text);
+
+// Flushes and closes. Returns 1 when every byte written to the file reached the
+// operating system and the close reported no error; 0 otherwise and for a null
+// or closed handle.
+int CloseFile(FileHandle handle);
+
+// Closes every open file in the order they were opened.
+void CloseAllFiles();
+
+// Called for the console close event, possibly from a signal handler or another
+// thread: waits for a running file operation, then flushes and closes every file.
+// Releases no memory; the process ends right after.
+void CloseAllFilesOnClose();
+
+// The size of the open file in bytes, or -1 when unknown or for a null handle.
+std::int64_t FileSizeOf(FileHandle handle);
+
+// 1 when both names lead to one and the same existing regular file, however
+// they are spelled; devices and folders never count.
+int SameRegularFile(const Text& first, const Text& second);

@@ -1,0 +1,299 @@
+// POSIX backend: Linux, macOS and the BSDs. Parameters are the argv elements;
+// SIGHUP stands for the console close event.
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include "console.hpp"
+#include "platform.hpp"
+
+namespace {
+
+int argumentCount = 0;
+char** argumentVector = nullptr;
+
+// The file service is in the middle of an operation; a SIGHUP that arrives
+// then is only noted, and acted on when the operation is over.
+volatile std::sig_atomic_t filesBusy = 0;
+volatile std::sig_atomic_t hangupPending = 0;
+
+constexpr int kStandardInput = 0;
+constexpr int kStandardOutput = 1;
+
+[[noreturn]] void EndByHangup()
+{
+    struct sigaction action = {};
+    action.sa_handler = SIG_DFL;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGHUP, &action, nullptr);
+    sigset_t hangup;
+    sigemptyset(&hangup);
+    sigaddset(&hangup, SIGHUP);
+    sigprocmask(SIG_UNBLOCK, &hangup, nullptr);
+    raise(SIGHUP);
+    _exit(128 + SIGHUP); // not reached: the default action ends the process
+}
+
+// Async-signal-safe: the close path only writes and closes descriptors.
+void HangupHandler(int)
+{
+    if (filesBusy != 0) {
+        hangupPending = 1;
+        return;
+    }
+    ConsoleControlHandler(2);
+    EndByHangup();
+}
+
+bool WriteAll(int descriptor, const char* bytes, std::size_t count)
+{
+    while (count > 0) {
+        const ssize_t written = write(descriptor, bytes, count);
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            return false;
+        }
+        bytes += written;
+        count -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+ssize_t ReadRetrying(int descriptor, void* bytes, std::size_t count)
+{
+    for (;;) {
+        const ssize_t delivered = read(descriptor, bytes, count);
+        if (delivered >= 0 || errno != EINTR) {
+            return delivered;
+        }
+    }
+}
+
+int Descriptor(OsFile file)
+{
+    return static_cast<int>(file);
+}
+
+// Canonical, echoed terminal input with signal keys, like a console's line mode.
+void SetLineInputMode()
+{
+    struct termios mode = {};
+    if (tcgetattr(kStandardInput, &mode) != 0) {
+        return;
+    }
+    const tcflag_t wanted = ICANON | ECHO | ISIG;
+    if ((mode.c_lflag & wanted) != wanted) {
+        mode.c_lflag |= wanted;
+        tcsetattr(kStandardInput, TCSANOW, &mode);
+    }
+}
+
+} // namespace
+
+void OsStartPlatform(int argc, char** argv)
+{
+    argumentCount = argc;
+    argumentVector = argv;
+    // A closed pipe on standard output makes writes fail instead of ending the
+    // run before the output files are complete.
+    signal(SIGPIPE, SIG_IGN);
+}
+
+int OsParameter(std::int32_t index, Text& parameter)
+{
+    if (index < 0 || argumentVector == nullptr || index >= argumentCount - 1) {
+        return 0;
+    }
+    const char* argument = argumentVector[index + 1];
+    parameter = argument == nullptr ? Text() : Text(argument);
+    return 1;
+}
+
+void OsOpenConsole(const Text& title)
+{
+    struct sigaction action = {};
+    action.sa_handler = HangupHandler;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGHUP, &action, nullptr);
+    if (!title.empty() && isatty(kStandardOutput) == 1) {
+        const Text sequence = "\x1b]0;" + title + "\x07";
+        WriteAll(kStandardOutput, sequence.data(), sequence.size());
+    }
+}
+
+void OsWriteConsole(const Text& line)
+{
+    WriteAll(kStandardOutput, line.data(), line.size());
+}
+
+int OsReadConsoleLine(Text& line)
+{
+    if (isatty(kStandardInput) != 1) {
+        return 0;
+    }
+    SetLineInputMode();
+    char buffer[4096];
+    const ssize_t delivered = ReadRetrying(kStandardInput, buffer, sizeof buffer);
+    if (delivered < 0) {
+        return 0;
+    }
+    if (delivered == 0) {
+        line = kEndOfInput;
+        return 1;
+    }
+    std::size_t length = static_cast<std::size_t>(delivered);
+    if (buffer[length - 1] == '\n') {
+        length -= 1;
+        if (length > 0 && buffer[length - 1] == '\r') {
+            length -= 1;
+        }
+    }
+    line.assign(buffer, length);
+    return 1;
+}
+
+std::int32_t OsReadInput(char* buffer, std::int32_t room, OsInputStatus& status)
+{
+    const ssize_t delivered = ReadRetrying(kStandardInput, buffer, static_cast<std::size_t>(room));
+    if (delivered < 0) {
+        status = kInputFailed;
+        return 0;
+    }
+    status = delivered == 0 ? kInputEnd : kInputData;
+    return static_cast<std::int32_t>(delivered);
+}
+
+void OsExitProcess()
+{
+    _exit(0);
+}
+
+void OsLowerCase(Text& text)
+{
+    for (char& character : text) {
+        if (character >= 'A' && character <= 'Z') {
+            character = static_cast<char>(character - 'A' + 'a');
+        }
+    }
+}
+
+OsFile OsOpenExisting(const Text& name)
+{
+    int descriptor = -1;
+    do {
+        descriptor = open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    } while (descriptor < 0 && errno == EINTR);
+    if (descriptor < 0) {
+        return kNoOsFile;
+    }
+    struct stat status = {};
+    if (fstat(descriptor, &status) != 0 || S_ISDIR(status.st_mode)) {
+        close(descriptor);
+        return kNoOsFile;
+    }
+    return descriptor;
+}
+
+OsFile OsCreateOrEmpty(const Text& name)
+{
+    int descriptor = open(name.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (descriptor < 0) {
+        descriptor = open(name.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    }
+    return descriptor < 0 ? kNoOsFile : descriptor;
+}
+
+std::int32_t OsRead(OsFile file, void* bytes, std::int32_t count)
+{
+    std::size_t total = 0;
+    char* destination = static_cast<char*>(bytes);
+    // Pipes and terminals may deliver less than asked before the end.
+    while (total < static_cast<std::size_t>(count)) {
+        const ssize_t delivered =
+            ReadRetrying(Descriptor(file), destination + total, static_cast<std::size_t>(count) - total);
+        if (delivered <= 0) {
+            break;
+        }
+        total += static_cast<std::size_t>(delivered);
+    }
+    return static_cast<std::int32_t>(total);
+}
+
+std::int32_t OsWrite(OsFile file, const void* bytes, std::int32_t count)
+{
+    std::size_t total = 0;
+    const char* source = static_cast<const char*>(bytes);
+    while (total < static_cast<std::size_t>(count)) {
+        const ssize_t written = write(Descriptor(file), source + total, static_cast<std::size_t>(count) - total);
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            break;
+        }
+        total += static_cast<std::size_t>(written);
+    }
+    return static_cast<std::int32_t>(total);
+}
+
+void OsMoveBack(OsFile file, std::int32_t count)
+{
+    lseek(Descriptor(file), -static_cast<off_t>(count), SEEK_CUR);
+}
+
+int OsClose(OsFile file)
+{
+    // After an interrupted close the descriptor's state is unspecified; it is
+    // not retried, to avoid closing a descriptor reused meanwhile.
+    return close(Descriptor(file)) == 0 ? 1 : 0;
+}
+
+std::int64_t OsFileSize(OsFile file)
+{
+    struct stat status = {};
+    if (fstat(Descriptor(file), &status) != 0 || !S_ISREG(status.st_mode)) {
+        return -1;
+    }
+    return static_cast<std::int64_t>(status.st_size);
+}
+
+int OsSameRegularFile(const Text& first, const Text& second)
+{
+    struct stat firstStatus = {};
+    struct stat secondStatus = {};
+    if (stat(first.c_str(), &firstStatus) != 0 || stat(second.c_str(), &secondStatus) != 0) {
+        return 0;
+    }
+    if (!S_ISREG(firstStatus.st_mode) || !S_ISREG(secondStatus.st_mode)) {
+        return 0;
+    }
+    return firstStatus.st_dev == secondStatus.st_dev && firstStatus.st_ino == secondStatus.st_ino ? 1 : 0;
+}
+
+void OsLockFiles()
+{
+    filesBusy = 1;
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+}
+
+void OsUnlockFiles()
+{
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    filesBusy = 0;
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    if (hangupPending != 0) {
+        ConsoleControlHandler(2);
+        EndByHangup();
+    }
+}

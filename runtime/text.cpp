@@ -1,0 +1,137 @@
+#include "text.hpp"
+
+#include "platform.hpp"
+
+Text DecimalText(std::int64_t value)
+{
+    // The magnitude is taken unsigned so that the most negative value prints in full.
+    std::uint64_t magnitude = static_cast<std::uint64_t>(value);
+    if (value < 0) {
+        magnitude = 0 - magnitude;
+    }
+    char digits[20];
+    int count = 0;
+    do {
+        digits[count++] = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+
+    Text result;
+    result.reserve(static_cast<std::size_t>(count) + 1);
+    if (value < 0) {
+        result += '-';
+    }
+    while (count > 0) {
+        result += digits[--count];
+    }
+    return result;
+}
+
+static int HexBitsShown(std::int64_t widthClass)
+{
+    switch (widthClass) {
+    case 1:
+    case 11:
+    case 24:
+        return 8;
+    case 3:
+    case 25:
+        return 16;
+    case 5:
+        return 32;
+    default:
+        return 64;
+    }
+}
+
+Text HexText(std::int64_t value, std::int64_t widthClass)
+{
+    static const char kDigits[] = "0123456789ABCDEF";
+    const std::uint64_t bits = static_cast<std::uint64_t>(value);
+    Text result;
+    for (int shift = HexBitsShown(widthClass) - 4; shift >= 0; shift -= 4) {
+        const unsigned digit = static_cast<unsigned>((bits >> shift) & 15U);
+        if (digit != 0 || !result.empty() || shift == 0) {
+            result += kDigits[digit];
+        }
+    }
+    return result;
+}
+
+static char FillCharacter(const Text& fill)
+{
+    return fill.empty() ? ' ' : fill[0];
+}
+
+static std::size_t PadLength(std::int64_t length)
+{
+    return length < 0 ? 0 : static_cast<std::size_t>(length);
+}
+
+Text PadLeft(const Text& text, std::int64_t length, const Text& fill)
+{
+    const std::size_t wanted = PadLength(length);
+    if (text.size() >= wanted) {
+        return text.substr(0, wanted);
+    }
+    return Text(wanted - text.size(), FillCharacter(fill)) + text;
+}
+
+Text PadRight(const Text& text, std::int64_t length, const Text& fill)
+{
+    const std::size_t wanted = PadLength(length);
+    if (text.size() >= wanted) {
+        return text.substr(0, wanted);
+    }
+    return text + Text(wanted - text.size(), FillCharacter(fill));
+}
+
+Text ReplaceAll(const Text& text, const Text& find, const Text& replacement)
+{
+    if (find.empty()) {
+        return text;
+    }
+    Text result;
+    result.reserve(text.size());
+    std::size_t position = 0;
+    while (position < text.size()) {
+        if (text.compare(position, find.size(), find) == 0) {
+            result += replacement;
+            position += find.size();
+        } else {
+            result += text[position];
+            position += 1;
+        }
+    }
+    return result;
+}
+
+Text LowerCase(const Text& text)
+{
+    Text result = text;
+    OsLowerCase(result);
+    return result;
+}
+
+Text ExtensionOf(const Text& path)
+{
+    std::size_t position = path.size();
+    while (position > 0) {
+        position -= 1;
+        const char character = path[position];
+        if (character == '/' || character == '\\') {
+            return Text();
+        }
+        if (character == '.') {
+            const std::size_t start = position + 1;
+            const std::size_t quote = path.find('"', start);
+            return path.substr(start, quote == Text::npos ? Text::npos : quote - start);
+        }
+    }
+    return Text();
+}
+
+int TextEquals(const Text& a, const Text& b)
+{
+    return a == b ? 1 : 0;
+}
