@@ -18,6 +18,7 @@ import stat
 import subprocess
 import sys
 import tempfile
+import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import sheets  # noqa: E402
@@ -442,6 +443,18 @@ def folder_contents(folder):
     return found
 
 
+TIME_LIMIT = 120
+
+
+def run_program(command, folder, stdin, stdout, environment):
+    """The finished process, or None when it did not end in time."""
+    try:
+        return subprocess.run(command, cwd=folder, input=stdin, stdout=stdout, stderr=subprocess.PIPE,
+                              env=environment, timeout=TIME_LIMIT)
+    except subprocess.TimeoutExpired:
+        return None
+
+
 def run_case(options, test):
     with tempfile.TemporaryDirectory(prefix="pixmold-e2e-") as folder:
         write_inputs(folder, test["files"])
@@ -457,13 +470,15 @@ def run_case(options, test):
         environment = dict(os.environ, WINEDEBUG="-all")
         if test["stdout_to_file"]:
             with tempfile.TemporaryFile() as console:
-                result = subprocess.run(command, cwd=folder, input=test["stdin"], stdout=console,
-                                        stderr=subprocess.PIPE, env=environment, timeout=300)
+                result = run_program(command, folder, test["stdin"], console, environment)
+                if result is None:
+                    return ["no end within %d seconds" % TIME_LIMIT]
                 console.seek(0)
                 stdout = console.read()
         else:
-            result = subprocess.run(command, cwd=folder, input=test["stdin"], stdout=subprocess.PIPE,
-                                    stderr=subprocess.PIPE, env=environment, timeout=300)
+            result = run_program(command, folder, test["stdin"], subprocess.PIPE, environment)
+            if result is None:
+                return ["no end within %d seconds" % TIME_LIMIT]
             stdout = result.stdout
         after = folder_contents(folder)
         if test["program_folder"]:
@@ -531,8 +546,9 @@ def main():
         selected = [test for test in selected if options.only in test["name"]]
     failures = 0
     for test in selected:
+        started = time.monotonic()
         problems = run_case(options, test)
-        print("%s  %s" % ("ok  " if not problems else "FAIL", test["name"]))
+        print("%s  %5.1fs  %s" % ("ok  " if not problems else "FAIL", time.monotonic() - started, test["name"]))
         for problem in problems:
             print("      " + problem)
         failures += bool(problems)
