@@ -527,6 +527,59 @@ def describe_difference(what, expected, actual):
     return "%s: expected %.80r, got %.80r" % (what, expected, actual)
 
 
+# ---- an interactive terminal (Linux) --------------------------------------
+
+TERMINAL_CASES = [
+    # name, typed after the prompt, what the terminal echoes back
+    ("terminal: a typed line ends the wait", b"go on\n", b"go on\n"),
+    ("terminal: Ctrl+D alone ends the wait", b"\x04", b""),
+]
+
+
+def run_terminal_case(options, typed, echoed):
+    """-p on a pseudo-terminal in line mode with echo (output unprocessed, so
+    that every byte shows as written): the program sets the title and reads
+    one edited line."""
+    import select
+    import termios
+    controller, terminal = os.openpty()
+    mode = termios.tcgetattr(terminal)
+    mode[1] &= ~termios.OPOST
+    termios.tcsetattr(terminal, termios.TCSANOW, mode)
+    with tempfile.TemporaryDirectory(prefix="pixmold-e2e-") as folder:
+        process = subprocess.Popen(options.emulator_word + [options.program, "-p"], cwd=folder,
+                                   stdin=terminal, stdout=terminal, stderr=subprocess.PIPE)
+        os.close(terminal)
+        prompt = crlf([sheets.banner(options.bits), ""] + USAGE + [PRESS_RETURN])
+        expected = b"\x1b]0;" + sheets.banner(options.bits).encode() + b"\x07" + prompt
+        seen = b""
+        deadline = time.monotonic() + TIME_LIMIT
+        while len(seen) < len(expected) and time.monotonic() < deadline:
+            if select.select([controller], [], [], 1)[0]:
+                seen += os.read(controller, 65536)
+        os.write(controller, typed)
+        while time.monotonic() < deadline:  # the echo, until the program has ended
+            if select.select([controller], [], [], 0.2)[0]:
+                try:
+                    seen += os.read(controller, 65536)
+                    continue
+                except OSError:  # the terminal is gone with the program
+                    break
+            if process.poll() is not None:
+                break
+        process.wait(timeout=max(1, deadline - time.monotonic()))
+        os.close(controller)
+    problems = []
+    if seen != expected + echoed:
+        problems.append(describe_difference("terminal", expected + echoed, seen))
+    if process.returncode != 0:
+        problems.append("exit code %d" % process.returncode)
+    if process.stderr.read():
+        problems.append("standard error is not empty")
+    process.stderr.close()
+    return problems
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--program", required=True)
@@ -544,10 +597,15 @@ def main():
                 or (options.system == "linux" and "posix" in test["systems"])]
     if options.only:
         selected = [test for test in selected if options.only in test["name"]]
+    if options.system == "linux" and share == shares and not options.only:
+        selected += [case(name, ["-p"], None, stdin=(typed, echoed)) for name, typed, echoed in TERMINAL_CASES]
     failures = 0
     for test in selected:
         started = time.monotonic()
-        problems = run_case(options, test)
+        if isinstance(test["stdin"], tuple):
+            problems = run_terminal_case(options, *test["stdin"])
+        else:
+            problems = run_case(options, test)
         print("%s  %5.1fs  %s" % ("ok  " if not problems else "FAIL", time.monotonic() - started, test["name"]))
         for problem in problems:
             print("      " + problem)
