@@ -131,6 +131,11 @@ void ReadPixelRows(FileHandle file, const SourceBitmap& bitmap, const PixelLayou
 {
     const std::int64_t width = bitmap.width;
     const std::int64_t height = bitmap.height;
+    // Rows without columns hold no pixels: a height of up to 2147483646 would
+    // otherwise cost seconds for nothing.
+    if (width <= 0) {
+        return;
+    }
     for (std::int64_t fileRow = 0; fileRow < height; fileRow += 1) {
         const std::int64_t row = layout.topDown ? fileRow : height - 1 - fileRow;
         MachineWord* entry = &rawIndexes.entries[static_cast<std::size_t>(row * width)];
