@@ -100,12 +100,10 @@ void CheckPictureSize(FileHandle file, const SourceBitmap& bitmap, const PixelLa
     }
 }
 
-void MakePlanes(SourceBitmap& bitmap, RawIndexPlane& rawIndexes)
+void MakePixelPlane(SourceBitmap& bitmap)
 {
     const std::int64_t pixelCount = static_cast<std::int64_t>(bitmap.width) * bitmap.height;
-    if (!MakePlane(rawIndexes, pixelCount) || !MakePlane(bitmap.pixels, pixelCount)) {
-        rawIndexes.entries.reset();
-        bitmap.pixels.entries.reset();
+    if (!MakePlane(bitmap.pixels, pixelCount)) {
         Fail("> Error: Bitmap is too large.");
     }
 }
@@ -126,8 +124,9 @@ void MoveToPixelRows(FileHandle file, const BitmapHeader& header, const SourceBi
 }
 
 // BMP rows are stored bottom row first unless the height was negative; the
-// plane always ends up top row first.
-void ReadPixelRows(FileHandle file, const SourceBitmap& bitmap, const PixelLayout& layout, RawIndexPlane& rawIndexes)
+// plane always ends up top row first. Each row is read whole, straight into
+// the plane: the indexes are bytes, so no wider copy of the picture is kept.
+void ReadPixelRows(FileHandle file, SourceBitmap& bitmap, const PixelLayout& layout)
 {
     const std::int64_t width = bitmap.width;
     const std::int64_t height = bitmap.height;
@@ -138,20 +137,20 @@ void ReadPixelRows(FileHandle file, const SourceBitmap& bitmap, const PixelLayou
     }
     for (std::int64_t fileRow = 0; fileRow < height; fileRow += 1) {
         const std::int64_t row = layout.topDown ? fileRow : height - 1 - fileRow;
-        MachineWord* entry = &rawIndexes.entries[static_cast<std::size_t>(row * width)];
-        for (std::int64_t column = 0; column < width; column += 1) {
-            entry[column] = ReadInt8(file) & 0xFF;
-        }
+        ReadBytes(file, &bitmap.pixels.entries[static_cast<std::size_t>(row * width)], width);
     }
 }
 
-void ScanColors(const RawIndexPlane& rawIndexes, SourceBitmap& bitmap)
+// Walks the plane in order, top row first; index 255 becomes 0 in place.
+void ScanColors(SourceBitmap& bitmap)
 {
     ColorScan& scan = bitmap.scan;
     std::uint8_t* pixels = bitmap.pixels.entries.get();
-    for (MachineWord p = 0; p < rawIndexes.count; p += 1) {
-        const std::uint8_t color = static_cast<std::uint8_t>(rawIndexes.entries[static_cast<std::size_t>(p)] & 0xFF);
-        pixels[p] = color;
+    for (MachineWord p = 0; p < bitmap.pixels.count; p += 1) {
+        const std::uint8_t color = pixels[p];
+        if (color <= 1) {
+            continue;
+        }
         if (color == 2 || color == 3) {
             scan.multicolorFound = true;
         } else if (color == 255) {
@@ -209,8 +208,7 @@ void LoadSourceBitmap(const RunOptions& options, SourceBitmap& bitmap)
     CheckFormat(header, bitmap, layout);
     CheckPictureSize(file, bitmap, layout);
 
-    RawIndexPlane rawIndexes;
-    MakePlanes(bitmap, rawIndexes);
+    MakePixelPlane(bitmap);
     PrintLine("> Scanning " + DecimalText(header.biSizeImage) + " bytes of pixeldata...");
     bitmap.scan.color255Count = 0;
     if (header.biBitCount == 4) {
@@ -218,8 +216,8 @@ void LoadSourceBitmap(const RunOptions& options, SourceBitmap& bitmap)
     }
     if (header.biBitCount == 8) {
         MoveToPixelRows(file, header, bitmap, layout);
-        ReadPixelRows(file, bitmap, layout, rawIndexes);
-        ScanColors(rawIndexes, bitmap);
+        ReadPixelRows(file, bitmap, layout);
+        ScanColors(bitmap);
         if (bitmap.scan.badColorFound) {
             RefuseBadColors(file);
         }

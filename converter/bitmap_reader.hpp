@@ -49,7 +49,6 @@ template <typename Entry> struct Plane {
 };
 
 using PixelPlane = Plane<std::uint8_t>;
-using RawIndexPlane = Plane<MachineWord>;
 
 struct ColorScan {
     bool badColorFound = false;

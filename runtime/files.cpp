@@ -227,6 +227,47 @@ std::int32_t ReadInt32(FileHandle handle)
     return static_cast<std::int32_t>(ReadItem(handle, 4));
 }
 
+void ReadBytes(FileHandle handle, std::uint8_t* bytes, std::int64_t count)
+{
+    FileServiceGuard guard;
+    std::int64_t done = 0;
+    FileRecord* record = Resolve(handle);
+    if (record != nullptr && !record->buffer) {
+        while (done < count) {
+            const std::int32_t piece = static_cast<std::int32_t>(std::min<std::int64_t>(count - done, kFileBufferSize));
+            const std::int32_t delivered = ReadFromSystem(*record, bytes + done, piece);
+            done += delivered;
+            if (delivered < piece) {
+                break;
+            }
+        }
+    } else if (record != nullptr) {
+        if (record->direction == kWriting) {
+            FlushFile(*record);
+            record->direction = kReading;
+            record->count = 0;
+        }
+        while (done < count) {
+            if (record->count == 0) {
+                const std::int32_t delivered = ReadFromSystem(*record, record->buffer.get(), record->size);
+                record->count = delivered;
+                record->filled = delivered;
+                if (delivered == 0) {
+                    break;
+                }
+            }
+            const std::int32_t taken = static_cast<std::int32_t>(std::min<std::int64_t>(count - done, record->count));
+            std::memcpy(bytes + done, &record->buffer[static_cast<std::size_t>(record->filled - record->count)],
+                        static_cast<std::size_t>(taken));
+            record->count -= taken;
+            done += taken;
+        }
+    }
+    if (done < count) {
+        std::memset(bytes + done, 0, static_cast<std::size_t>(count - done));
+    }
+}
+
 std::int32_t WriteInt8(FileHandle handle, std::int32_t value)
 {
     FileServiceGuard guard;

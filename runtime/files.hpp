@@ -30,6 +30,11 @@ std::int32_t ReadInt8(FileHandle handle);
 std::int32_t ReadInt16(FileHandle handle);
 std::int32_t ReadInt32(FileHandle handle);
 
+// Reads count bytes into bytes through the file's buffer (one system call per
+// 4096 bytes, as count single-byte reads would cost); missing bytes past the end
+// of the file count as zero.
+void ReadBytes(FileHandle handle, std::uint8_t* bytes, std::int64_t count);
+
 // Writes the low 8 bits of value; returns 1, or 0 for a null handle.
 std::int32_t WriteInt8(FileHandle handle, std::int32_t value);
 
