@@ -21,6 +21,11 @@ void RefuseSingleColorPicture()
 
 } // namespace
 
+Text PreviewText(const PreviewRow& row)
+{
+    return Text(row.data(), row.size());
+}
+
 void BuildSpriteGrid(MachineWord width, MachineWord height, SpriteTable& table)
 {
     table.cells.clear();
@@ -46,16 +51,14 @@ void BuildPreviewRows(SpriteTable& table, const PixelPlane& pixels, MachineWord 
         std::int64_t q = cell.firstPixel;
         std::size_t j = 0;
         for (std::size_t row = 0; row < kSpriteHeight; row += 1) {
-            Text text;
-            text.reserve(kSpriteWidth);
-            for (MachineWord column = 0; column < kSpriteWidth; column += 1) {
-                const std::uint8_t value = pixels.entries[static_cast<std::size_t>(q + column)];
+            PreviewRow& text = cell.previewRows[row];
+            for (std::size_t column = 0; column < text.size(); column += 1) {
+                const std::uint8_t value = pixels.entries[static_cast<std::size_t>(q) + column];
                 cell.pixels[j] = value;
-                text += static_cast<char>('0' + value); // one digit: every value is 0-3
+                text[column] = value == 0 ? '.' : static_cast<char>('0' + value); // every value is 0-3
                 j += 1;
             }
             q += width;
-            cell.previewRows[row] = ReplaceAll(text, "0", ".");
         }
     }
 }

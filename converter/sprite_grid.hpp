@@ -14,19 +14,27 @@ constexpr MachineWord kSpriteHeight = 21;
 constexpr std::size_t kSpritePixels = 504;
 constexpr std::size_t kSpriteDataBytes = 63;
 
+// One cell row drawn as text: "." for index 0, else the index's digit. Kept in
+// place rather than as a Text, so that a sheet of many sprites costs no heap
+// block per row.
+using PreviewRow = std::array<char, kSpriteWidth>;
+
 struct SpriteCell {
     MachineWord x = 0;             // column of the top-left pixel
     MachineWord y = 0;             // row of the top-left pixel, 0 at the top
     std::int32_t firstPixel = 0;   // plane index of the top-left pixel
     std::array<std::uint8_t, kSpritePixels> pixels{}; // 24 x row + column
     std::array<std::uint8_t, 64> data{};              // 63 used; the last stays 0
-    std::array<Text, kSpriteHeight> previewRows;      // "." for index 0, else the digit
+    std::array<PreviewRow, kSpriteHeight> previewRows;
 };
 
 struct SpriteTable {
     std::vector<SpriteCell> cells; // by sprite number
     MachineWord spriteCount = 0;
 };
+
+// The preview row as a text of 24 characters.
+Text PreviewText(const PreviewRow& row);
 
 // Cells are numbered left to right within a band of 21 rows, bands top to bottom.
 void BuildSpriteGrid(MachineWord width, MachineWord height, SpriteTable& table);

@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include "converter/bitmap_reader.hpp"
@@ -79,7 +81,7 @@ TEST(MulticolorEncoder, BitPairsOfTheEvenColumns)
             EXPECT_EQ(cell.data[3 * r], row.bytes[0]) << row.preview;
             EXPECT_EQ(cell.data[3 * r + 1], row.bytes[1]) << row.preview;
             EXPECT_EQ(cell.data[3 * r + 2], row.bytes[2]) << row.preview;
-            EXPECT_EQ(cell.previewRows[r], row.preview);
+            EXPECT_EQ(PreviewText(cell.previewRows[r]), row.preview);
         }
         EXPECT_EQ(cell.data[63], 0);
     }
@@ -116,7 +118,8 @@ TEST(SourceLines, EverySyntaxForm)
     cell.data[1] = 0;
     cell.data[2] = 255;
     cell.data[3] = 10;
-    cell.previewRows[0] = "112233..112233..112233..";
+    const Text preview = "112233..112233..112233..";
+    std::copy(preview.begin(), preview.end(), cell.previewRows[0].begin());
     const struct {
         bool acme;
         bool hex;
