@@ -1,5 +1,7 @@
 #include "source_writer.hpp"
 
+#include <algorithm>
+
 #include "runtime/console.hpp"
 #include "runtime/files.hpp"
 
@@ -87,7 +89,8 @@ Text SpriteDataLine(const RunOptions& options, const SpriteCell& cell, std::size
     line += "\t\t";
     line += options.commentMarker;
     line += ' ';
-    line.append(preview.data(), preview.size());
+    // Up to the first byte 0, as PreviewText, without a text of its own.
+    line.append(preview.data(), static_cast<std::size_t>(std::find(preview.begin(), preview.end(), '\0') - preview.begin()));
     return line;
 }
 

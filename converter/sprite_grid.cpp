@@ -1,5 +1,7 @@
 #include "sprite_grid.hpp"
 
+#include <algorithm>
+
 #include "runtime/console.hpp"
 
 namespace {
@@ -23,7 +25,7 @@ void RefuseSingleColorPicture()
 
 Text PreviewText(const PreviewRow& row)
 {
-    return Text(row.data(), row.size());
+    return Text(row.data(), static_cast<std::size_t>(std::find(row.begin(), row.end(), '\0') - row.begin()));
 }
 
 void BuildSpriteGrid(MachineWord width, MachineWord height, SpriteTable& table)

@@ -33,7 +33,8 @@ struct SpriteTable {
     MachineWord spriteCount = 0;
 };
 
-// The preview row as a text of 24 characters.
+// The preview row as a text: its characters up to the first byte 0, so that a
+// row never drawn reads as the empty text, as a Text field would.
 Text PreviewText(const PreviewRow& row);
 
 // Cells are numbered left to right within a band of 21 rows, bands top to bottom.
