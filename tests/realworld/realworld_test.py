@@ -11,7 +11,7 @@ in the folder and the fixture must stay as it was.
 
     realworld_test.py --program build/linux-x64/converter/pixmold --bits 64
     realworld_test.py --program pixmold.exe --emulator-word /usr/lib/wine/wine64 \
-                      --bits 64 --writer netpbm --writer top-down
+                      --bits 64 --writer netpbm --sheet 24x21 --sheet 48x42
 """
 
 import argparse
@@ -137,6 +137,8 @@ def main():
     parser.add_argument("--bits", type=int, choices=(32, 64), required=True)
     parser.add_argument("--writer", action="append", default=[],
                         help="only the fixtures of this writer (repeatable; default all)")
+    parser.add_argument("--sheet", action="append", default=[],
+                        help="only the fixtures of this sheet size, such as 48x42 (repeatable)")
     options = parser.parse_args()
     options.program = os.path.abspath(options.program)
 
@@ -149,14 +151,15 @@ def main():
     for entry in manifest["fixtures"]:
         if entry["writer"] not in writers:
             writers.append(entry["writer"])
-    unknown = set(options.writer) - set(writers)
-    if unknown:
-        print("FAIL no fixtures of writer %s" % ", ".join(sorted(unknown)))
-        failures += 1
     sizes = list(manifest["sheets"])
+    unknown = (set(options.writer) - set(writers)) | (set(options.sheet) - set(sizes))
+    if unknown:
+        print("FAIL no fixtures of %s" % ", ".join(sorted(unknown)))
+        failures += 1
     cases = 0
     for entry in manifest["fixtures"]:
-        if options.writer and entry["writer"] not in options.writer:
+        if ((options.writer and entry["writer"] not in options.writer)
+                or (options.sheet and entry["sheet"] not in options.sheet)):
             continue
         # Each writer meets each form on some sheet, each sheet every form across the writers.
         form = FORMS[(sizes.index(entry["sheet"]) + writers.index(entry["writer"])) % len(FORMS)]
