@@ -45,8 +45,11 @@ void EmitLine(const RunOptions& options, FileHandle file, const Text& line)
 void WriteSprite(const RunOptions& options, FileHandle file, MachineWord spriteNumber, const SpriteCell& cell)
 {
     EmitLine(options, file, SpriteTitleLine(options, spriteNumber, cell));
+    // One text serves every data line: each is still built whole before it is written.
+    Text line;
     for (std::size_t row = 0; row < kSpriteHeight; row += 1) {
-        EmitLine(options, file, SpriteDataLine(options, cell, row));
+        BuildSpriteDataLine(options, cell, row, line);
+        EmitLine(options, file, line);
     }
     EmitLine(options, file, SpriteAlignLine(options));
     WriteLine(file, "");
@@ -75,8 +78,15 @@ Text SpriteTitleLine(const RunOptions& options, MachineWord spriteNumber, const 
 
 Text SpriteDataLine(const RunOptions& options, const SpriteCell& cell, std::size_t row)
 {
-    const PreviewRow& preview = cell.previewRows[row];
     Text line;
+    BuildSpriteDataLine(options, cell, row, line);
+    return line;
+}
+
+void BuildSpriteDataLine(const RunOptions& options, const SpriteCell& cell, std::size_t row, Text& line)
+{
+    const PreviewRow& preview = cell.previewRows[row];
+    line.clear();
     line.reserve(options.byteDirective.size() + options.commentMarker.size() + preview.size() + 24);
     line += '\t';
     line += options.byteDirective;
@@ -91,7 +101,6 @@ Text SpriteDataLine(const RunOptions& options, const SpriteCell& cell, std::size
     line += ' ';
     // Up to the first byte 0, as PreviewText, without a text of its own.
     line.append(preview.data(), static_cast<std::size_t>(std::find(preview.begin(), preview.end(), '\0') - preview.begin()));
-    return line;
 }
 
 Text SpriteAlignLine(const RunOptions& options)

@@ -1,5 +1,7 @@
 #include "spritepad_writer.hpp"
 
+#include <algorithm>
+
 #include "runtime/console.hpp"
 #include "runtime/files.hpp"
 #include "source_writer.hpp"
@@ -23,11 +25,12 @@ void WriteSpritePadFile(const RunOptions& options, const SpriteTable& table)
     WriteInt8(file, kSpritePadBackground);
     WriteInt8(file, kSpritePadMulticolor1);
     WriteInt8(file, kSpritePadMulticolor2);
+    // Each sprite's 64 bytes go to the buffer in one piece.
+    std::uint8_t record[kSpriteDataBytes + 1];
     for (const SpriteCell& cell : table.cells) {
-        for (std::size_t index = 0; index < kSpriteDataBytes; index += 1) {
-            WriteInt8(file, cell.data[index]);
-        }
-        WriteInt8(file, kSpritePadAttribute);
+        std::copy_n(cell.data.begin(), kSpriteDataBytes, record);
+        record[kSpriteDataBytes] = kSpritePadAttribute;
+        WriteBlock(file, record, static_cast<std::int32_t>(sizeof record));
     }
     if (!CloseFile(file)) {
         PrintLine("> Error: Unable to write file: " + options.spritePadFile);

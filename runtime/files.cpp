@@ -279,6 +279,16 @@ std::int32_t WriteInt8(FileHandle handle, std::int32_t value)
     return WriteBytes(*record, &byte, 1);
 }
 
+std::int32_t WriteBlock(FileHandle handle, const std::uint8_t* bytes, std::int32_t count)
+{
+    FileServiceGuard guard;
+    FileRecord* record = Resolve(handle);
+    if (record == nullptr || count <= 0) {
+        return 0;
+    }
+    return WriteBytes(*record, bytes, count);
+}
+
 std::int64_t WriteLine(FileHandle handle, const Text& text)
 {
     FileServiceGuard guard;

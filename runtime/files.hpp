@@ -35,6 +35,10 @@ std::int32_t ReadInt32(FileHandle handle);
 // of the file count as zero.
 void ReadBytes(FileHandle handle, std::uint8_t* bytes, std::int64_t count);
 
+// Writes count bytes through the file's buffer, as count WriteInt8 calls would;
+// returns the bytes written, 0 for a null handle.
+std::int32_t WriteBlock(FileHandle handle, const std::uint8_t* bytes, std::int32_t count);
+
 // Writes the low 8 bits of value; returns 1, or 0 for a null handle.
 std::int32_t WriteInt8(FileHandle handle, std::int32_t value);
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "runtime/files.hpp"
@@ -174,4 +175,62 @@ TEST(FileService, SameRegularFileByIdentity)
     EXPECT_EQ(SameRegularFile(name, folder.PathOf("missing.bmp")), 0);
     EXPECT_EQ(SameRegularFile(folder.PathOf("sub"), folder.PathOf("sub")), 0);
     EXPECT_EQ(SameRegularFile(name, ""), 0);
+}
+
+TEST(FileService, BlockReadsAndWritesMatchSingleBytes)
+{
+    // (bytes in the file, single bytes read first, block size): blocks across
+    // buffer fills, past the end of the file, and of nothing at all.
+    const struct {
+        std::size_t fileSize;
+        int leadingBytes;
+        std::int32_t block;
+    } cases[] = {
+        {10000, 0, 4800}, {10000, 1, 4095}, {10000, 4095, 2}, {10000, 4096, 4096}, {10000, 3, 9997},
+        {100, 10, 200}, {0, 0, 5}, {10000, 7, 0},
+    };
+    for (const auto& c : cases) {
+        TemporaryFolder folder;
+        std::string bytes;
+        for (std::size_t i = 0; i < c.fileSize; i += 1) {
+            bytes += static_cast<char>((i * 7 + i / 256) % 251);
+        }
+        const std::string name = folder.PathOf("block.bin");
+        WriteWholeFile(name, bytes);
+        const FileHandle file = OpenInputFile(name);
+        std::string expected;
+        for (int i = 0; i < c.leadingBytes; i += 1) {
+            expected += static_cast<char>(ReadInt8(file));
+        }
+        std::string block(static_cast<std::size_t>(c.block), '\x5A');
+        ReadBytes(file, reinterpret_cast<std::uint8_t*>(block.data()), c.block);
+        for (std::int32_t i = 0; i < c.block; i += 1) {
+            const std::size_t at = static_cast<std::size_t>(c.leadingBytes + i);
+            expected += at < bytes.size() ? bytes[at] : '\0';
+        }
+        const std::string after = expected + static_cast<char>(ReadInt8(file));
+        EXPECT_EQ(expected.substr(static_cast<std::size_t>(c.leadingBytes)), block) << c.fileSize << " " << c.block;
+        const std::size_t next = static_cast<std::size_t>(c.leadingBytes + c.block);
+        EXPECT_EQ(after.back(), next < bytes.size() ? bytes[next] : '\0') << c.fileSize << " " << c.block;
+        CloseFile(file);
+
+        // Writing the same bytes as blocks of this size, after a few single bytes, gives them back in order.
+        const std::string copy = folder.PathOf("copy.bin");
+        const FileHandle output = CreateOutputFile(copy);
+        for (int i = 0; i < c.leadingBytes && static_cast<std::size_t>(i) < bytes.size(); i += 1) {
+            WriteInt8(output, static_cast<unsigned char>(bytes[static_cast<std::size_t>(i)]));
+        }
+        std::size_t at = std::min(static_cast<std::size_t>(c.leadingBytes), bytes.size());
+        while (c.block > 0 && at < bytes.size()) {
+            const std::int32_t piece = static_cast<std::int32_t>(std::min<std::size_t>(static_cast<std::size_t>(c.block), bytes.size() - at));
+            EXPECT_EQ(WriteBlock(output, reinterpret_cast<const std::uint8_t*>(bytes.data() + at), piece), piece);
+            at += static_cast<std::size_t>(piece);
+        }
+        EXPECT_EQ(CloseFile(output), 1);
+        EXPECT_EQ(ReadWholeFile(copy), bytes.substr(0, at)) << c.fileSize << " " << c.block;
+    }
+    std::uint8_t untouched[3] = {1, 2, 3};
+    ReadBytes(FileHandle(), untouched, 3); // the null handle reads zeros
+    EXPECT_EQ(untouched[0] + untouched[1] + untouched[2], 0);
+    EXPECT_EQ(WriteBlock(FileHandle(), untouched, 3), 0);
 }
