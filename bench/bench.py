@@ -1,0 +1,265 @@
+#!/usr/bin/env python3
+"""Speed and memory of pixmold against the I/O floor of this machine.
+
+Run by hand, never from ctest:
+
+    python3 bench/bench.py [build/linux-x64/converter/pixmold] [--runs 5]
+
+Every input is generated into a temporary folder.  Each figure is the median
+of several runs; each floor is measured in the same run with plain tools
+(cat of the input, head -c of outputs of the same byte sizes).  The table at
+the end sets every ratio against its target.  System calls are counted with
+strace -f -c when strace is installed.
+"""
+
+import argparse
+import os
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
+from sheets import bitmap_bytes  # noqa: E402
+
+BUFFER_SIZE = 4096
+BIG_WIDTH, BIG_HEIGHT = 4800, 4200    # 200 x 200 = 40,000 sprites
+SMALL_WIDTH, SMALL_HEIGHT = 192, 168  # 8 x 8 = 64 sprites
+BAD_PIXELS = 1000000
+BAD_WIDTH, BAD_HEIGHT = 1200, 840     # 1,008,000 pixels
+
+TARGET_BIG = 3.0           # big conversion within 3x its floor
+TARGET_SMALL = 2.0         # 64-sprite sheet within 2x its floor
+TARGET_BYTES_PER_PIXEL = 12.0
+TARGET_WRITES_PER_LINE = 1.0
+
+
+def pattern_rows(width, height):
+    """Rows of indexes 0-3 that differ in every sprite and column, bottom row first.
+
+    The pattern repeats every four rows within a band, so only a few distinct
+    rows are computed.
+    """
+    cache = {}
+    rows = []
+    for y in reversed(range(height)):
+        phase = (y * 3 + (y // 21) * 11) % 4
+        if phase not in cache:
+            cache[phase] = bytes((x * 7 + (x // 24) * 5 + phase) % 4 for x in range(width))
+        rows.append(cache[phase])
+    return b"".join(rows)
+
+
+def bad_picture():
+    """BAD_PIXELS pixels of index 7 among multicolour pixels, stored bottom-up."""
+    pixels = bytearray(pattern_rows(BAD_WIDTH, BAD_HEIGHT))
+    pixels[:BAD_PIXELS] = bytes([7]) * BAD_PIXELS
+    return bytes(pixels)
+
+
+def write(path, data):
+    with open(path, "wb") as stream:
+        stream.write(data)
+
+
+class Timing:
+    """Medians of the wall-clock and processor seconds of several runs."""
+
+    def __init__(self, wall, cpu, peak_kb):
+        self.wall = wall
+        self.cpu = cpu
+        self.peak_kb = peak_kb
+
+
+def timed_run(command, folder, stdout_path):
+    """(wall seconds, user + system seconds, peak resident kB) of one run.
+
+    The rusage of wait4 covers the process and the children it waited for,
+    so a shell's floor counts its cat and head too.
+    """
+    with open(stdout_path, "wb") as stdout:
+        started = time.perf_counter()
+        process = subprocess.Popen(command, cwd=folder, stdin=subprocess.DEVNULL, stdout=stdout)
+        _, status, usage = os.wait4(process.pid, 0)
+        elapsed = time.perf_counter() - started
+    if os.waitstatus_to_exitcode(status) != 0:
+        sys.exit("bench: %s ended with status %d" % (" ".join(command), status))
+    return elapsed, usage.ru_utime + usage.ru_stime, usage.ru_maxrss
+
+
+def median_run(command, folder, runs, stdout_name="console.txt"):
+    walls, cpus, peak = [], [], 0
+    for _ in range(runs):
+        wall, cpu, kb = timed_run(command, folder, os.path.join(folder, stdout_name))
+        walls.append(wall)
+        cpus.append(cpu)
+        peak = max(peak, kb)
+    return Timing(statistics.median(walls), statistics.median(cpus), peak)
+
+
+def floor_command(input_name, output_sizes, console_name=None):
+    """One shell run: cat of the input, head -c for each output size.
+
+    With console_name, that file is also copied one line per write (grep
+    --line-buffered), the least a console flushed line by line costs.
+    """
+    steps = ["cat %s >/dev/null" % input_name]
+    for number, size in enumerate(output_sizes):
+        steps.append("head -c %d /dev/zero >floor%d.out" % (size, number))
+    if console_name:
+        steps.append("grep --line-buffered '' %s >floor-lines.out" % console_name)
+    return ["sh", "-c", "; ".join(steps)]
+
+
+def strace_counts(command, folder):
+    """{system call: count} of read and write calls of one run, or None without strace."""
+    if shutil.which("strace") is None:
+        return None
+    report = os.path.join(folder, "strace.txt")
+    with open(os.path.join(folder, "strace-console.txt"), "wb") as stdout:
+        subprocess.run(["strace", "-f", "-c", "-o", report] + command, cwd=folder,
+                       stdin=subprocess.DEVNULL, stdout=stdout, check=True)
+    counts = {}
+    with open(report) as stream:
+        for line in stream:
+            words = line.split()
+            if len(words) >= 5 and words[-1] in ("read", "write", "pread64", "writev", "openat", "mmap"):
+                counts[words[-1]] = int(words[3])
+    return counts
+
+
+def sizes(folder, *names):
+    return [os.path.getsize(os.path.join(folder, name)) for name in names]
+
+
+def console_lines(folder, name="console.txt"):
+    with open(os.path.join(folder, name), "rb") as stream:
+        data = stream.read()
+    return data.count(b"\r\n"), len(data)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("program", nargs="?", default=os.path.join(ROOT, "build", "linux-x64", "converter", "pixmold"))
+    parser.add_argument("--runs", type=int, default=5, help="runs per figure (default 5)")
+    parser.add_argument("--keep", action="store_true", help="keep the temporary folder and print its name")
+    options = parser.parse_args()
+    program = os.path.abspath(options.program)
+    if not os.access(program, os.X_OK):
+        sys.exit("bench: no program at %s (build it first, or give its path)" % program)
+
+    folder = tempfile.mkdtemp(prefix="pixmold-bench-")
+    try:
+        rows = run_all(program, folder, options.runs)
+    finally:
+        if options.keep:
+            print("inputs and outputs kept in " + folder)
+        else:
+            shutil.rmtree(folder, ignore_errors=True)
+    print_table(rows)
+    return 0 if all(row[5] != "MISSED" for row in rows) else 1
+
+
+def run_all(program, folder, runs):
+    print("program: %s" % program)
+    print("generating inputs in %s ..." % folder)
+    write(os.path.join(folder, "big.bmp"),
+          bitmap_bytes(width=BIG_WIDTH, height=BIG_HEIGHT, pixel_data=pattern_rows(BIG_WIDTH, BIG_HEIGHT)))
+    write(os.path.join(folder, "small.bmp"),
+          bitmap_bytes(width=SMALL_WIDTH, height=SMALL_HEIGHT, pixel_data=pattern_rows(SMALL_WIDTH, SMALL_HEIGHT)))
+    write(os.path.join(folder, "bad.bmp"),
+          bitmap_bytes(width=BAD_WIDTH, height=BAD_HEIGHT, pixel_data=bad_picture()))
+    big_pixels = BIG_WIDTH * BIG_HEIGHT
+    rows = []
+
+    def conversion(label, extra, target, line_console):
+        command = [program, "-s", "big.bmp", "-d", "big.asm", "-e", "big.spr", "-hex"] + extra
+        timing = median_run(command, folder, runs)
+        outputs = sizes(folder, "big.asm", "big.spr")
+        console = None
+        if line_console:
+            # The console file is kept for the floor, which copies it line by line.
+            console = "verbose-console.txt"
+            shutil.copyfile(os.path.join(folder, "console.txt"), os.path.join(folder, console))
+        floor = median_run(floor_command("big.bmp", outputs, console), folder, runs, "floor-console.txt")
+        add_ratio_rows(rows, label, timing, floor, target)
+        return command, timing, outputs
+
+    command, timing, outputs = conversion("4800x4200 -d -e -hex", [], TARGET_BIG, False)
+    peak_kb = timing.peak_kb
+    conversion("4800x4200 -d -e -hex -acme", ["-acme"], TARGET_BIG, False)
+    conversion("4800x4200 -d -e -hex -v", ["-v"], TARGET_BIG, True)
+
+    bytes_per_pixel = peak_kb * 1024.0 / big_pixels
+    print("%-28s %8d kB  %.2f bytes per pixel" % ("peak resident memory", peak_kb, bytes_per_pixel))
+    rows.append(("peak memory, 4800x4200", "%d kB" % peak_kb, "%d px" % big_pixels, bytes_per_pixel,
+                 "<= %.0f B/px" % TARGET_BYTES_PER_PIXEL, verdict(bytes_per_pixel <= TARGET_BYTES_PER_PIXEL)))
+
+    counts = strace_counts(command, folder)
+    if counts is not None:
+        input_bytes = os.path.getsize(os.path.join(folder, "big.bmp"))
+        lines, _ = console_lines(folder, "strace-console.txt")
+        output_bytes = sum(outputs)
+        reads, writes = counts.get("read", 0), counts.get("write", 0)
+        # Per 4096 bytes of each file, plus one write per console line.
+        expected_reads = sum(-(-size // BUFFER_SIZE) for size in [input_bytes])
+        expected_writes = sum(-(-size // BUFFER_SIZE) for size in outputs) + lines
+        print("%-28s read %d (input %d bytes, %d blocks), write %d (outputs %d bytes, %d blocks + %d lines)"
+              % ("system calls", reads, input_bytes, expected_reads, writes, output_bytes,
+                 expected_writes - lines, lines))
+        rows.append(("read calls per 4096 B in", str(reads), str(expected_reads), reads / expected_reads,
+                     "~1 per block", verdict(reads <= expected_reads * 1.01)))
+        rows.append(("write calls per 4096 B out", str(writes), str(expected_writes), writes / expected_writes,
+                     "~1 per block", verdict(writes <= expected_writes * 1.01)))
+
+    bad_command = [program, "-s", "bad.bmp", "-d", "bad.asm"]
+    seconds = median_run(bad_command, folder, runs).wall
+    lines, console_bytes = console_lines(folder)
+    print("%-28s %8.3f s   %d console lines, %d bytes, %.2f us per line"
+          % ("1,000,000 bad indexes", seconds, lines, console_bytes, seconds / lines * 1e6))
+    rows.append(("bad colours, time per line", "%.2f us" % (seconds / lines * 1e6), "%d lines" % lines,
+                 None, "", "info"))
+    bad_counts = strace_counts(bad_command, folder)
+    if bad_counts is not None:
+        writes = bad_counts.get("write", 0)
+        rows.append(("bad colours, writes per line", str(writes), "%d lines" % lines, writes / lines,
+                     "<= %.0f" % TARGET_WRITES_PER_LINE, verdict(writes <= lines)))
+
+    small_command = [program, "-s", "small.bmp", "-d", "small.asm", "-e", "small.spr", "-hex"]
+    timing = median_run(small_command, folder, runs * 4)
+    small_outputs = sizes(folder, "small.asm", "small.spr")
+    floor = median_run(floor_command("small.bmp", small_outputs), folder, runs * 4, "floor-console.txt")
+    add_ratio_rows(rows, "192x168 -d -e -hex", timing, floor, TARGET_SMALL)
+    return rows
+
+
+def add_ratio_rows(rows, label, timing, floor, target):
+    """A row for the wall-clock ratio, which the target is set on, and one for processor time."""
+    print("%-28s %8.4f s wall, %.4f s cpu   floor %.4f s wall, %.4f s cpu"
+          % (label, timing.wall, timing.cpu, floor.wall, floor.cpu))
+    ratio = timing.wall / floor.wall
+    rows.append((label, "%.3f s" % timing.wall, "%.3f s" % floor.wall, ratio, "<= %.0fx" % target,
+                 verdict(ratio <= target)))
+    cpu_ratio = timing.cpu / floor.cpu if floor.cpu > 0 else float("inf")
+    rows.append(("  (processor time)", "%.3f s" % timing.cpu, "%.3f s" % floor.cpu, cpu_ratio, "", "info"))
+
+
+def verdict(met):
+    return "met" if met else "MISSED"
+
+
+def print_table(rows):
+    print()
+    print("| %-30s | %-12s | %-14s | %-7s | %-14s | %-6s |" % ("measure", "pixmold", "floor / base", "ratio",
+                                                             "target", "result"))
+    print("|%s|%s|%s|%s|%s|%s|" % ("-" * 32, "-" * 14, "-" * 16, "-" * 9, "-" * 16, "-" * 8))
+    for label, value, base, ratio, target, result in rows:
+        shown = "" if ratio is None else "%.2f" % ratio
+        print("| %-30s | %-12s | %-14s | %-7s | %-14s | %-6s |" % (label, value, base, shown, target, result))
+
+
+if __name__ == "__main__":
+    sys.exit(main())
