@@ -1,7 +1,5 @@
 #include "source_writer.hpp"
 
-#include <algorithm>
-
 #include "runtime/console.hpp"
 #include "runtime/files.hpp"
 
@@ -85,9 +83,8 @@ Text SpriteDataLine(const RunOptions& options, const SpriteCell& cell, std::size
 
 void BuildSpriteDataLine(const RunOptions& options, const SpriteCell& cell, std::size_t row, Text& line)
 {
-    const PreviewRow& preview = cell.previewRows[row];
     line.clear();
-    line.reserve(options.byteDirective.size() + options.commentMarker.size() + preview.size() + 24);
+    line.reserve(options.byteDirective.size() + options.commentMarker.size() + kSpriteWidth + 24);
     line += '\t';
     line += options.byteDirective;
     line += '\t';
@@ -99,8 +96,7 @@ void BuildSpriteDataLine(const RunOptions& options, const SpriteCell& cell, std:
     line += "\t\t";
     line += options.commentMarker;
     line += ' ';
-    // Up to the first byte 0, as PreviewText, without a text of its own.
-    line.append(preview.data(), static_cast<std::size_t>(std::find(preview.begin(), preview.end(), '\0') - preview.begin()));
+    AppendPreviewText(cell, row, line);
 }
 
 Text SpriteAlignLine(const RunOptions& options)

@@ -23,9 +23,22 @@ void RefuseSingleColorPicture()
 
 } // namespace
 
-Text PreviewText(const PreviewRow& row)
+void AppendPreviewText(const SpriteCell& cell, std::size_t row, Text& text)
 {
-    return Text(row.data(), static_cast<std::size_t>(std::find(row.begin(), row.end(), '\0') - row.begin()));
+    char characters[kSpriteWidth];
+    const std::uint8_t* values = &cell.pixels[kSpriteWidth * row];
+    for (std::size_t column = 0; column < sizeof characters; column += 1) {
+        // Every value is 0-3: one digit.
+        characters[column] = values[column] == 0 ? '.' : static_cast<char>('0' + values[column]);
+    }
+    text.append(characters, sizeof characters);
+}
+
+Text PreviewText(const SpriteCell& cell, std::size_t row)
+{
+    Text text;
+    AppendPreviewText(cell, row, text);
+    return text;
 }
 
 void BuildSpriteGrid(MachineWord width, MachineWord height, SpriteTable& table)
@@ -53,13 +66,8 @@ void BuildPreviewRows(SpriteTable& table, const PixelPlane& pixels, MachineWord 
         std::int64_t q = cell.firstPixel;
         std::size_t j = 0;
         for (std::size_t row = 0; row < kSpriteHeight; row += 1) {
-            PreviewRow& text = cell.previewRows[row];
-            for (std::size_t column = 0; column < text.size(); column += 1) {
-                const std::uint8_t value = pixels.entries[static_cast<std::size_t>(q) + column];
-                cell.pixels[j] = value;
-                text[column] = value == 0 ? '.' : static_cast<char>('0' + value); // every value is 0-3
-                j += 1;
-            }
+            std::copy_n(&pixels.entries[static_cast<std::size_t>(q)], kSpriteWidth, &cell.pixels[j]);
+            j += kSpriteWidth;
             q += width;
         }
     }

@@ -81,7 +81,7 @@ TEST(MulticolorEncoder, BitPairsOfTheEvenColumns)
             EXPECT_EQ(cell.data[3 * r], row.bytes[0]) << row.preview;
             EXPECT_EQ(cell.data[3 * r + 1], row.bytes[1]) << row.preview;
             EXPECT_EQ(cell.data[3 * r + 2], row.bytes[2]) << row.preview;
-            EXPECT_EQ(PreviewText(cell.previewRows[r]), row.preview);
+            EXPECT_EQ(PreviewText(cell, r), row.preview);
         }
         EXPECT_EQ(cell.data[63], 0);
     }
@@ -118,8 +118,8 @@ TEST(SourceLines, EverySyntaxForm)
     cell.data[1] = 0;
     cell.data[2] = 255;
     cell.data[3] = 10;
-    const Text preview = "112233..112233..112233..";
-    std::copy(preview.begin(), preview.end(), cell.previewRows[0].begin());
+    const std::uint8_t firstRow[24] = {1, 1, 2, 2, 3, 3, 0, 0, 1, 1, 2, 2, 3, 3, 0, 0, 1, 1, 2, 2, 3, 3, 0, 0};
+    std::copy(std::begin(firstRow), std::end(firstRow), cell.pixels.begin());
     const struct {
         bool acme;
         bool hex;
@@ -155,7 +155,7 @@ TEST(SourceLines, EverySyntaxForm)
     hex.hexOutput = 1;
     cell.data[4] = 1;
     cell.data[5] = 16;
-    EXPECT_EQ(SpriteDataLine(hex, cell, 1), "\t.byte\t$0A, $01, $10\t\t// ");
+    EXPECT_EQ(SpriteDataLine(hex, cell, 1), "\t.byte\t$0A, $01, $10\t\t// ........................");
 }
 
 TEST(ColorErrorLine, WholeIndexAtLeastFiveDigits)
