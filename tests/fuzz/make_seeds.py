@@ -1,0 +1,41 @@
+#!/usr/bin/env python3
+"""Writes AFL seed sheets and the BMP dictionary: make_seeds.py SEED_DIR DICT_FILE"""
+import os, struct, sys
+
+def bmp(w=48, h=42, px=None, bits=8, comp=0, clr=4, pal=None, info=40, top=False, size=None, wf=None):
+    px = bytes((x * 7 + y * 3 + x // 24 * 5) % 4 for y in range(h) for x in range(w)) if px is None else px
+    pal = bytes(4 * (clr if pal is None else pal))
+    head = struct.pack("<iiihhiiiiii", info, w if wf is None else wf, -h if top else h, 1, bits, comp,
+                       len(px) if size is None else size, 2835, 2835, clr, 0) + bytes(info - 40)
+    start = 14 + len(head) + len(pal)
+    return b"BM" + struct.pack("<iii", start + len(px), 0, start) + head + pal + px
+
+bad = bytes([4, 7, 128, 254, 255]) + bytes(24 * 21 - 5)
+seeds = {
+    "24x21": bmp(24, 21), "48x42": bmp(), "top-down": bmp(top=True), "info-108": bmp(info=108),
+    "info-124": bmp(info=124), "clr-0": bmp(clr=0), "clr-256": bmp(clr=256), "clr-300": bmp(clr=300, pal=0),
+    "clr-minus-1": bmp(clr=-1, pal=0), "size-0": bmp(size=0), "short": bmp(px=bytes([2]) * 100),
+    "bad-colours": bmp(24, 21, px=bad), "index-255": bmp(24, 21, px=bytes([255, 3]) * 252),
+    "one-colour": bmp(24, 21, px=bytes(504)), "4-bit": bmp(24, 21, bits=4), "24-bit": bmp(24, 21, bits=24),
+    "rle8": bmp(24, 21, comp=1), "width-40": bmp(40, 21), "width-minus-24": bmp(24, 21, wf=-24),
+    "huge-claim": bmp(24000, 21000, px=bytes([3]) * 64), "not-bmp": b"PK\x03\x04",
+}
+words = {"BM": b"BM"}
+for name, value in [("w24", 24), ("w48", 48), ("w4800", 4800), ("wm24", -24), ("h21", 21), ("h42", 42),
+                    ("hm21", -21), ("h4200", 4200), ("i108", 108), ("i124", 124), ("c256", 256), ("c257", 257),
+                    ("off54", 54), ("off70", 70), ("off1078", 1078), ("zero", 0), ("m1", -1),
+                    ("max", 2**31 - 1), ("min", -2**31), ("maxw", 2**31 - 25), ("minh", -2**31 + 10)]:
+    words["i32_" + name] = struct.pack("<i", value)
+for value in (1, 4, 8, 24, 32):
+    words["bits%d" % value] = struct.pack("<h", value)
+words.update(px0123=b"\0\1\2\3", px255=b"\xff", px4=b"\x04", px254=b"\xfe")
+
+if len(sys.argv) != 3:
+    sys.exit(__doc__)
+os.makedirs(sys.argv[1], exist_ok=True)
+for name, data in seeds.items():
+    with open(os.path.join(sys.argv[1], name + ".bmp"), "wb") as out:
+        out.write(data)
+with open(sys.argv[2], "w") as out:
+    out.writelines('%s="%s"\n' % (k, "".join("\\x%02x" % b for b in v)) for k, v in words.items())
+print("make_seeds.py: %d seeds, %d dictionary words" % (len(seeds), len(words)))
