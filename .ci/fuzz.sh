@@ -46,7 +46,9 @@ run second -S -acme -v & second=$!
 wait "$main" || status=$?
 wait "$second" || status=$?
 
-afl-whatsup -s "$work/out" | grep -E 'Fuzzers alive|Total run time|Total execs|Crashes saved|Hangs saved|Cumulative' || true
+for stats in "$work/out"/*/fuzzer_stats; do
+  echo "fuzz.sh: $(basename "$(dirname "$stats")"):" $(grep -E '^(run_time|execs_done|corpus_count|saved_crashes|saved_hangs|stability) ' "$stats" | tr -s ' ')
+done
 findings=$(find "$work/out"/*/crashes "$work/out"/*/hangs -type f ! -name README.txt 2>/dev/null | sort)
 if [ "$status" -ne 0 ]; then
   echo "fuzz.sh: afl-fuzz ended with status $status" >&2
