@@ -1,194 +1,77 @@
-"""Test pictures and the output they must give.
+"""Test sheets: a BMP writer, and the output that sheets built of known rows give.
 
-`bitmap_bytes` writes Windows BMP files field by field, including the
-malformed and unusual layouts the reader has to cope with.  The expectation
-helpers compute sprites, source text and SpritePad bytes straight from a grid
-of colour indexes, independently of the program.
+Every sheet is made of the five rows in ROWS, whose three sprite bytes are
+worked out by hand, so the expected source lines need no second encoder.
 """
 
 import struct
 
-CRLF = b"\r\n"
+# A row as the source file pictures it ("." for index 0) and its three bytes.
+ROWS = [("112233..112233..112233..", (108, 108, 108)),
+        ("333333331111111122222222", (255, 85, 170)),
+        ("3.2.1...........3.2.1...", (228, 0, 228)),
+        ("1321.3..2.2.2.2.13131313", (96, 170, 85)),
+        ("....2.2.1.2.1...1.2...3.", (10, 100, 99))]
 
 
-def pattern_grid(width, height, seed=0):
-    """A grid of indexes 0-3 that differs in every sprite, row and column."""
-    return [[(x * 7 + y * 3 + (x // 24) * 5 + (y // 21) * 11 + seed) % 4 for x in range(width)]
-            for y in range(height)]
+def indexes(picture):
+    return [0 if c == "." else int(c) for c in picture]
 
 
-def filled_grid(width, height, index):
-    return [[index] * width for _ in range(height)]
+def sprites(columns, bands, rows=None):
+    """(x, y, 21 rows) per cell, in numbering order; row r of cell k is ROWS[(k + r) % 5]."""
+    return [(24 * (k % columns), 21 * (k // columns), rows or [ROWS[(k + r) % 5] for r in range(21)])
+            for k in range(columns * bands)]
 
 
-def bitmap_bytes(grid=None, width=None, height=None, *, bit_count=8, compression=0,
-                 clr_used=4, palette_entries=None, info_size=40, top_down=False,
-                 size_image=None, off_bits=None, width_field=None, height_field=None,
-                 gap=0, pixel_data=None, signature=b"BM"):
-    """The bytes of a BMP file.
-
-    grid holds the colour indexes top row first.  The fields default to a
-    well-formed 8-bit file; each keyword overrides one detail.  palette_entries
-    is the number of entries actually written (default: clr_used); gap puts
-    bytes of 0xEE between the palette and the pixel rows.
-    """
-    if grid is not None:
-        height = len(grid) if height is None else height
-        width = len(grid[0]) if (width is None and grid) else (width or 0)
-    palette_entries = clr_used if palette_entries is None else palette_entries
-    if pixel_data is None:
-        rows = grid if grid is not None else []
-        ordered = rows if top_down else list(reversed(rows))
-        pixel_data = b"".join(bytes(row) for row in ordered)
-    palette = b"".join(bytes((i * 3 % 256, i * 5 % 256, i * 7 % 256, 0)) for i in range(palette_entries))
-    pixel_start = 14 + info_size + len(palette) + gap
-    if off_bits is None:
-        off_bits = pixel_start
-    if size_image is None:
-        size_image = len(pixel_data)
-    if width_field is None:
-        width_field = width
-    if height_field is None:
-        height_field = -height if top_down else height
-    info = struct.pack("<iiihhiiiiii", info_size, width_field, height_field, 1, bit_count,
-                       compression, size_image, 2835, 2835, clr_used, 0)
-    info += bytes(info_size - 40)
-    total = pixel_start + len(pixel_data)
-    header = signature + struct.pack("<iii", total, 0, off_bits)
-    return header + info + palette + bytes([0xEE]) * gap + pixel_data
+def grid(columns, bands, rows=None):
+    cells = sprites(columns, bands, rows)
+    return [sum((indexes(cells[band * columns + c][2][r][0]) for c in range(columns)), [])
+            for band in range(bands) for r in range(21)]
 
 
-# ---- expectations -------------------------------------------------------
-
-def sprites_of(grid):
-    """(x, y, data bytes, preview rows) per cell, in sprite-number order."""
-    height = len(grid)
-    width = len(grid[0]) if grid else 0
-    sprites = []
-    for top in range(0, height - height % 21, 21):
-        for left in range(0, width - width % 24, 24):
-            data = []
-            previews = []
-            for row in range(21):
-                cells = grid[top + row][left:left + 24]
-                previews.append("".join("." if v == 0 else str(v) for v in cells))
-                for k in range(3):
-                    v = cells[8 * k:8 * k + 8]
-                    data.append(64 * v[0] + 16 * v[2] + 4 * v[4] + v[6])
-            sprites.append((left, top, data, previews))
-    return sprites
+def changed(picture, changes):
+    """A copy of a grid with {(x, y): index} set."""
+    copy = [list(row) for row in picture]
+    for (x, y), value in changes.items():
+        copy[y][x] = value
+    return copy
 
 
-def source_lines(sprites, acme=False, hexadecimal=False):
-    marker = ";" if acme else "//"
-    directive = "!byte" if acme else ".byte"
+def bmp(picture=(), width=None, height=None, *, bits=8, compression=0, clr_used=4, palette=None,
+        info_size=40, top_down=False, size_image=None, off_bits=None, width_field=None, gap=0, pixels=None):
+    """A BMP file of a grid (top row first); each keyword sets one detail of a well-formed file."""
+    height = len(picture) if height is None else height
+    width = (len(picture[0]) if picture else 0) if width is None else width
+    if pixels is None:
+        pixels = b"".join(bytes(row) for row in (picture if top_down else reversed(picture)))
+    table = bytes(4 * (clr_used if palette is None else palette))
+    start = 14 + info_size + len(table) + gap
+    info = struct.pack("<iiihhiiiiii", info_size, width if width_field is None else width_field,
+                       -height if top_down else height, 1, bits, compression,
+                       len(pixels) if size_image is None else size_image, 2835, 2835, clr_used, 0)
+    header = b"BM" + struct.pack("<iii", start + len(pixels), 0, start if off_bits is None else off_bits)
+    return header + info + bytes(info_size - 40) + table + b"\xee" * gap + pixels
 
-    def value(byte):
-        return "$%02X" % byte if hexadecimal else str(byte)
 
-    lines = ["\t" + marker + " created using pixmold by -zarn / QTV | Mossgrove"]
-    separator = "\t" + marker + " "
-    lines.append(separator + "-" * (69 - len(separator)))
-    for number, (x, y, data, previews) in enumerate(sprites):
+def source(cells, acme=False, hexadecimal=False):
+    """The lines of the source file of these cells."""
+    marker, directive = (";", "!byte") if acme else ("//", ".byte")
+    value = ("$%02X" if hexadecimal else "%d").__mod__
+    lines = ["\t%s created using pixmold by -zarn / QTV | Mossgrove" % marker,
+             ("\t%s " % marker).ljust(69, "-")]
+    for number, (x, y, rows) in enumerate(cells):
         lines.append("%s SPRITE %d  - Offset: (%d,%d)" % (marker, number, x, y))
-        for row in range(21):
-            values = ", ".join(value(b) for b in data[3 * row:3 * row + 3])
-            lines.append("\t%s\t%s\t\t%s %s" % (directive, values, marker, previews[row]))
-        lines.append("\t%s\t0\t%s align byte" % (directive, marker))
-        lines.append("")
+        lines += ["\t%s\t%s\t\t%s %s" % (directive, ", ".join(map(value, data)), marker, picture)
+                  for picture, data in rows]
+        lines += ["\t%s\t0\t%s align byte" % (directive, marker), ""]
     return lines
 
 
-def source_file(sprites, acme=False, hexadecimal=False):
-    return b"".join(line.encode() + CRLF for line in source_lines(sprites, acme, hexadecimal))
+def spritepad(cells):
+    return bytes([0, 15, 1]) + b"".join(bytes(sum((list(d) for _, d in rows), []) + [140])
+                                        for _, _, rows in cells)
 
 
-def spritepad_file(sprites):
-    out = bytearray([0, 15, 1])
-    for _, _, data, _ in sprites:
-        out += bytes(data) + bytes([140])
-    return bytes(out)
-
-
-def banner(bits):
-    version = " V0.3.442 BETA written 2013 by " if bits == 64 else " V0.3.440 BETA written 2013 by "
-    return "pixmold" + version + "-zarn of QTV | Mossgrove"
-
-
-USAGE = [
-    "> Usage: pixmoldxx.exe -s <sourcefile> -d <destination file> <parameter List>",
-    "",
-    ">   -? -h -help This helptext.",
-    ">   -s    <sourcefile> uncompressed 256color bitmap file.",
-    ">   -d    <outputfile> for sourcecode",
-    ">   -e    <outputfile> for SpritePad data",
-    ">   -p    waits for <RETURN> key after execution.",
-    ">   -v    some gfx output. WILD",
-    ">   -hex  toggles to hex output mode.",
-    ">   -acme toggles to acme compiler output mode.",
-    "",
-    "",
-]
-
-PRESS_RETURN = "> Press RETURN to continue...."
-
-WRONG_TYPE = [
-    "",
-    "> Error: Wrong filetype.",
-    ">        Only *.bmp ,256colors indexed, uncompressed files are allowed.",
-    "",
-]
-
-NOT_MULTICOLOR = [
-    "> Unable to convert this picture.",
-    "> Only Multicolor pictures are allowed.",
-    "",
-    "> pixmold BETA VERSION !",
-    "> ERROR: Function not supported yet..",
-    "",
-    "> Press RETURN To Continue....",
-]
-
-BAD_COLORS_END = [
-    "> Use colors 0-3 and 255 for your pictures only.",
-    "> Exit program... No data converted.",
-    "",
-]
-
-SIXTEEN_COLORS = [
-    "> Error. Source bitmap has only 16 colors.",
-    "> Please use 256color pics only.",
-    "> Exit program... No data converted.",
-    "",
-]
-
-
-def scanning(size_image):
-    return "> Scanning %d bytes of pixeldata..." % size_image
-
-
-def converting(count):
-    return "> Converting %d sprites to C64 format" % count
-
-
-def source_written(name):
-    return ["> writing data to file: " + name, "> ...done!", ""]
-
-
-def spritepad_written(name):
-    return ["> Exporting data to SpritePad format, but with temp colors ...",
-            "> Saving file: " + name, "> ...done!", ""]
-
-
-def verbose_echo(sprites, acme=False, hexadecimal=False):
-    """The console lines of -v: every file line behind "> ", sprites' empty lines bare."""
-    lines = source_lines(sprites, acme, hexadecimal)
-    echo = [""]
-    for line in lines:
-        echo.append("> " + line if line else "")
-    return echo
-
-
-def color_error(color, index, width):
-    return "> Error: Color %d found on index $%s | (X%d,Y%d)" % (
-        color, "%05X" % index, index % width, index // width)
+def crlf(lines):
+    return b"".join(line.encode("latin-1") + b"\r\n" for line in lines)
