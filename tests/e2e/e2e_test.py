@@ -191,6 +191,8 @@ CASES = [
 ] + [
     case("source file in a missing folder", ["-s", "a.bmp", "-d", "no/out.asm", "-e", "o.spr"],
          scan(2016, 4) + ["> Error: Unable to create file: no/out.asm"], SHEET),
+    case("-e as the last parameter", CONVERT + ["-e"], DONE + ["> Error: No destination filename for spritepad output."],
+         SHEET, {"out.asm": ASM}),
     case("SpritePad file in a missing folder", CONVERT + ["-e", "no/o.spr"],
          DONE + ["> Error: Unable to create file: no/o.spr"], SHEET, {"out.asm": ASM}),
     case("source file on a full disk", ["-s", "a.bmp", "-d", "/dev/full", "-e", "o.spr"],
