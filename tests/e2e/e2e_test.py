@@ -15,6 +15,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -82,6 +83,19 @@ FORMS = [([], {}), (["-hex"], {"hexadecimal": True}), (["-acme"], {"acme": True}
 CONVERT = ["-s", "a.bmp", "-d", "out.asm"]
 
 
+def through_a_pipe(folder):
+    """The 96 x 84 sheet through a named pipe in two writes, so that a read delivers less than it asks."""
+    os.mkfifo(os.path.join(folder, "a.bmp"))
+
+    def write():
+        with open(os.path.join(folder, "a.bmp"), "wb") as pipe:
+            pipe.write(bmp(grid(4, 4))[:100])
+            pipe.flush()
+            time.sleep(0.5)
+            pipe.write(bmp(grid(4, 4))[100:])
+    threading.Thread(target=write, daemon=True).start()
+
+
 def converts(name, args, picture, cells=S48, **more):
     """A case that converts the 48 x 42 sheet, or another picture of the same sprites, into out.asm."""
     return case(name, args, DONE, {"a.bmp": picture}, {"out.asm": crlf(source(cells))}, **more)
@@ -140,6 +154,8 @@ CASES = [
          {"out.asm": crlf(source(sprites(3, 3), acme=True)), "o.spr": spritepad(sprites(3, 3))}),
     case("a file of 4097 bytes ends in a pixel", CONVERT, scan(4032, 8) + wrote("out.asm"),
          {"a.bmp": bmp(grid(4, 2), clr_used=0, gap=11)}, {"out.asm": crlf(source(sprites(4, 2)))}),
+    case("a sheet read from a named pipe", CONVERT, scan(8064, 16) + wrote("out.asm"), out={
+        "out.asm": crlf(source(sprites(4, 4)))}, setup=through_a_pipe, only="linux"),
     case("PICTURE.BMP passes the type test", ["-s", "PICTURE.BMP"], scan(2016, 4) + [NO_SOURCE_NAME],
          {"PICTURE.BMP": SHEET["a.bmp"]}),
     case("a.b.Bmp passes the type test", ["-s", "a.b.Bmp"], scan(2016, 4) + [NO_SOURCE_NAME],
@@ -268,8 +284,7 @@ def credits_problem(lines):
 def folder_contents(folder):
     found = {}
     for root, _, names in os.walk(folder):
-        for name in names:
-            path = os.path.join(root, name)
+        for path in (os.path.join(root, name) for name in names if os.path.isfile(os.path.join(root, name))):
             with open(path, "rb") as stream:
                 found[os.path.relpath(path, folder).replace(os.sep, "/")] = stream.read()
     return found
