@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "driver.hpp"
+#include "run_control.hpp"
 #include "runtime/text.hpp"
 
 // The file and info headers in file order, named as in the BMP format.

@@ -14,8 +14,6 @@ const Text kVersionText = sizeof(void*) == 8 ? " V0.3.442 BETA written 2013 by "
 const Text kAuthorText = "-zarn of QTV";
 const Text kGroupText = "Mossgrove";
 
-RunOptions runOptions;
-
 void CountOption(RunOptions& options)
 {
     options.countedOptions = static_cast<std::uint8_t>(options.countedOptions + 1);
@@ -77,31 +75,6 @@ Text BannerText()
     return kProgramName + kVersionText + kAuthorText + " | " + kGroupText;
 }
 
-void Quit(std::int32_t mode)
-{
-    switch (mode) {
-    case 0:
-    case 1:
-        if (runOptions.waitForReturn == 1) {
-            PrintLine("> Press RETURN to continue....");
-            ReadLine();
-        }
-        if (mode == 1) {
-            EndProgram();
-        }
-        return;
-    case 2:
-        PrintLine("> pixmold BETA VERSION !");
-        PrintLine("> ERROR: Function not supported yet..");
-        PrintLine("");
-        PrintLine("> Press RETURN To Continue....");
-        ReadLine();
-        EndProgram();
-    default:
-        return;
-    }
-}
-
 void ReadOptions(RunOptions& options)
 {
     for (;;) {
@@ -143,7 +116,8 @@ void ReadOptions(RunOptions& options)
 
 void RunConverter()
 {
-    runOptions = RunOptions();
+    RunOptions& options = CurrentRunOptions();
+    options = RunOptions();
     SourceBitmap bitmap;
     SpriteTable sprites;
 
@@ -154,13 +128,12 @@ void RunConverter()
     PrintLine(banner);
     PrintLine("");
 
-    ReadOptions(runOptions);
-    const RunOptions& options = runOptions;
+    ReadOptions(options);
     if (options.showCredits == 1) {
         ShowCredits();
     }
     if (options.countedOptions == 0) {
-        runOptions.showUsage = 1;
+        options.showUsage = 1;
     }
     if (options.showUsage == 1) {
         PrintUsage();

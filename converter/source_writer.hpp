@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "driver.hpp"
+#include "run_control.hpp"
 #include "sprite_grid.hpp"
 
 // Ends the run with a message when no -d name was given or the file cannot be

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "bitmap_reader.hpp"
-#include "driver.hpp"
+#include "run_control.hpp"
 
 constexpr MachineWord kSpriteWidth = 24;
 constexpr MachineWord kSpriteHeight = 21;
