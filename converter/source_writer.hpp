@@ -20,6 +20,3 @@ Text SpriteAlignLine(const RunOptions& options);
 
 // SpriteDataLine into a text the caller keeps, so that its storage is reused.
 void BuildSpriteDataLine(const RunOptions& options, const SpriteCell& cell, std::size_t row, Text& line);
-
-// Refuses an output file that is the source bitmap itself.
-void RefuseOverwritingSource(const RunOptions& options, const Text& outputFile);
