@@ -19,6 +19,61 @@ void CountOption(RunOptions& options)
     options.countedOptions = static_cast<std::uint8_t>(options.countedOptions + 1);
 }
 
+// Whether an option counts towards "some option was given" (all but -p).
+enum OptionCounting { kNotCounted, kCounted };
+// Whether an option takes the next parameter as a file name.
+enum OptionNaming { kNoName, kTakesName };
+
+struct OptionEntry {
+    const char* word;
+    OptionCounting counting;
+    OptionNaming naming;
+    void (*apply)(RunOptions& options, const Text& name); // name is empty without kTakesName
+};
+
+void SetShowUsage(RunOptions& options, const Text&)
+{
+    options.showUsage = 1;
+}
+
+void SetAcmeSyntax(RunOptions& options, const Text&)
+{
+    options.commentMarker = ";";
+    options.byteDirective = "!byte";
+}
+
+void SetSpritePadFile(RunOptions& options, const Text& name)
+{
+    options.spritePadFile = name;
+    options.exportSpritePad = 1;
+}
+
+// Compared in this order; options are case-sensitive. The usage text lists them
+// in an order of its own, and leaves out -7305 (the credits screen).
+const OptionEntry kOptions[] = {
+    {"-?", kCounted, kNoName, SetShowUsage},
+    {"-help", kCounted, kNoName, SetShowUsage},
+    {"-h", kCounted, kNoName, SetShowUsage},
+    {"-s", kCounted, kTakesName, [](RunOptions& options, const Text& name) { options.sourceFile = name; }},
+    {"-d", kCounted, kTakesName, [](RunOptions& options, const Text& name) { options.sourceOutputFile = name; }},
+    {"-p", kNotCounted, kNoName, [](RunOptions& options, const Text&) { options.waitForReturn = 1; }},
+    {"-hex", kCounted, kNoName, [](RunOptions& options, const Text&) { options.hexOutput = 1; }},
+    {"-acme", kCounted, kNoName, SetAcmeSyntax},
+    {"-v", kCounted, kNoName, [](RunOptions& options, const Text&) { options.verbose = 1; }},
+    {"-7305", kCounted, kNoName, [](RunOptions& options, const Text&) { options.showCredits = 1; }},
+    {"-e", kCounted, kTakesName, SetSpritePadFile},
+};
+
+const OptionEntry* FindOption(const Text& parameter)
+{
+    for (const OptionEntry& option : kOptions) {
+        if (TextEquals(parameter, option.word)) {
+            return &option;
+        }
+    }
+    return nullptr;
+}
+
 void PrintUsage()
 {
     PrintLine("> Usage: " + kProgramName + "xx.exe -s <sourcefile> -d <destination file> <parameter List>");
@@ -79,34 +134,12 @@ void ReadOptions(RunOptions& options)
 {
     for (;;) {
         const Text parameter = NextParameter();
-        if (TextEquals(parameter, "-?") || TextEquals(parameter, "-help") || TextEquals(parameter, "-h")) {
-            options.showUsage = 1;
-            CountOption(options);
-        } else if (TextEquals(parameter, "-s")) {
-            options.sourceFile = NextParameter();
-            CountOption(options);
-        } else if (TextEquals(parameter, "-d")) {
-            options.sourceOutputFile = NextParameter();
-            CountOption(options);
-        } else if (TextEquals(parameter, "-p")) {
-            options.waitForReturn = 1;
-        } else if (TextEquals(parameter, "-hex")) {
-            options.hexOutput = 1;
-            CountOption(options);
-        } else if (TextEquals(parameter, "-acme")) {
-            options.commentMarker = ";";
-            options.byteDirective = "!byte";
-            CountOption(options);
-        } else if (TextEquals(parameter, "-v")) {
-            options.verbose = 1;
-            CountOption(options);
-        } else if (TextEquals(parameter, "-7305")) {
-            options.showCredits = 1;
-            CountOption(options);
-        } else if (TextEquals(parameter, "-e")) {
-            options.spritePadFile = NextParameter();
-            options.exportSpritePad = 1;
-            CountOption(options);
+        if (const OptionEntry* option = FindOption(parameter)) {
+            // A name option takes the next parameter, whatever it is.
+            option->apply(options, option->naming == kTakesName ? NextParameter() : Text());
+            if (option->counting == kCounted) {
+                CountOption(options);
+            }
         }
         if (TextEquals(parameter, "")) {
             return;
