@@ -14,9 +14,8 @@ const Text kTab = "\t";
 // sprites writes 2.5 million of them.
 void AppendByteValue(const RunOptions& options, std::uint8_t value, Text& line)
 {
-    static const char kDigits[] = "0123456789ABCDEF";
     if (options.hexOutput == 1) {
-        const char hex[3] = {'$', kDigits[value >> 4], kDigits[value & 15]};
+        const char hex[3] = {'$', kHexDigits[value >> 4], kHexDigits[value & 15]};
         line.append(hex, 3);
         return;
     }

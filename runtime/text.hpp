@@ -10,6 +10,9 @@ using Text = std::string;
 // A signed integer as wide as a pointer: counters, counts and coordinates.
 using MachineWord = std::intptr_t;
 
+// The upper-case hexadecimal digits, indexed by their value.
+inline constexpr char kHexDigits[] = "0123456789ABCDEF";
+
 Text DecimalText(std::int64_t value);
 
 // widthClass selects how many low bits are shown: 1, 11, 24 -> 8; 3, 25 -> 16;
