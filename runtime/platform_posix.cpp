@@ -59,20 +59,22 @@ void HangupHandler(int)
     EndByHangup();
 }
 
-bool WriteAll(int descriptor, const char* bytes, std::size_t count)
+// Writes until every byte is out or a write fails; returns the bytes written.
+// Pipes and terminals may take less than offered.
+std::size_t WriteAll(int descriptor, const char* bytes, std::size_t count)
 {
-    while (count > 0) {
-        const ssize_t written = write(descriptor, bytes, count);
+    std::size_t total = 0;
+    while (total < count) {
+        const ssize_t written = write(descriptor, bytes + total, count - total);
         if (written < 0 && errno == EINTR) {
             continue;
         }
         if (written <= 0) {
-            return false;
+            break;
         }
-        bytes += written;
-        count -= static_cast<std::size_t>(written);
+        total += static_cast<std::size_t>(written);
     }
-    return true;
+    return total;
 }
 
 ssize_t ReadRetrying(int descriptor, void* bytes, std::size_t count)
@@ -238,19 +240,9 @@ std::int32_t OsRead(OsFile file, void* bytes, std::int32_t count)
 
 std::int32_t OsWrite(OsFile file, const void* bytes, std::int32_t count)
 {
-    std::size_t total = 0;
-    const char* source = static_cast<const char*>(bytes);
-    while (total < static_cast<std::size_t>(count)) {
-        const ssize_t written = write(Descriptor(file), source + total, static_cast<std::size_t>(count) - total);
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            break;
-        }
-        total += static_cast<std::size_t>(written);
-    }
-    return static_cast<std::int32_t>(total);
+    const std::size_t written =
+        WriteAll(Descriptor(file), static_cast<const char*>(bytes), static_cast<std::size_t>(count));
+    return static_cast<std::int32_t>(written);
 }
 
 void OsMoveBack(OsFile file, std::int32_t count)
