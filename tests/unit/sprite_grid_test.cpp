@@ -74,7 +74,7 @@ TEST(MulticolorEncoder, BitPairsOfTheEvenColumns)
         }
         SpriteTable table;
         BuildSpriteGrid(24, 21, table);
-        BuildPreviewRows(table, plane, 24);
+        FillCellPixels(table, plane, 24);
         EncodeMulticolor(table);
         const SpriteCell& cell = table.cells[0];
         for (std::size_t r = 0; r < 21; r += 1) {
@@ -99,7 +99,7 @@ TEST(MulticolorEncoder, CellsReadTheirOwnPartOfThePlane)
     }
     SpriteTable table;
     BuildSpriteGrid(48, 42, table);
-    BuildPreviewRows(table, plane, 48);
+    FillCellPixels(table, plane, 48);
     for (std::size_t s = 0; s < 4; s += 1) {
         for (std::size_t r = 0; r < 21; r += 1) {
             for (std::size_t c = 0; c < 24; c += 1) {
