@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "plane.hpp"
 #include "run_control.hpp"
 #include "sprite_grid.hpp"
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "bitmap_reader.hpp"
+#include "plane.hpp"
 #include "run_control.hpp"
 
 constexpr MachineWord kSpriteWidth = 24;
