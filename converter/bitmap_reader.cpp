@@ -12,6 +12,7 @@ namespace {
 struct PixelLayout {
     std::int64_t position = 0; // bytes consumed so far
     bool topDown = false;
+    std::int64_t pixelCount = 0; // width x height
 };
 
 [[noreturn]] void Fail(const Text& line)
@@ -86,13 +87,14 @@ void CheckFormat(const BitmapHeader& header, SourceBitmap& bitmap, PixelLayout& 
     bitmap.width = header.biWidth;
     bitmap.height = static_cast<MachineWord>(layout.topDown ? -static_cast<std::int64_t>(header.biHeight)
                                                             : header.biHeight);
+    layout.pixelCount = static_cast<std::int64_t>(bitmap.width) * bitmap.height;
 }
 
 // Refuses pictures too large for the sprite cells, for memory, or for the
 // bytes their file can hold.
-void CheckPictureSize(FileHandle file, const SourceBitmap& bitmap, const PixelLayout& layout)
+void CheckPictureSize(FileHandle file, const PixelLayout& layout)
 {
-    const std::int64_t pixelCount = static_cast<std::int64_t>(bitmap.width) * bitmap.height;
+    const std::int64_t pixelCount = layout.pixelCount;
     const std::int64_t fileSize = FileSizeOf(file);
     const std::int64_t bytesLeft = fileSize < 0 ? pixelCount : std::max<std::int64_t>(fileSize - layout.position, 0);
     if (pixelCount > kMaximumPixels || pixelCount - bytesLeft > kMaximumMissingPixels) {
@@ -100,10 +102,9 @@ void CheckPictureSize(FileHandle file, const SourceBitmap& bitmap, const PixelLa
     }
 }
 
-void MakePixelPlane(SourceBitmap& bitmap)
+void MakePixelPlane(SourceBitmap& bitmap, const PixelLayout& layout)
 {
-    const std::int64_t pixelCount = static_cast<std::int64_t>(bitmap.width) * bitmap.height;
-    if (!MakePlane(bitmap.pixels, pixelCount)) {
+    if (!MakePlane(bitmap.pixels, layout.pixelCount)) {
         Fail("> Error: Bitmap is too large.");
     }
 }
@@ -111,11 +112,10 @@ void MakePixelPlane(SourceBitmap& bitmap)
 // The pixel rows start at bfOffBits when that lies past the palette and the
 // whole picture fits in the file from there (larger info headers, gaps);
 // otherwise right after the palette.
-void MoveToPixelRows(FileHandle file, const BitmapHeader& header, const SourceBitmap& bitmap, PixelLayout& layout)
+void MoveToPixelRows(FileHandle file, const BitmapHeader& header, PixelLayout& layout)
 {
-    const std::int64_t pixelCount = static_cast<std::int64_t>(bitmap.width) * bitmap.height;
     const std::int64_t fileSize = FileSizeOf(file);
-    if (header.bfOffBits > layout.position && fileSize >= 0 && header.bfOffBits + pixelCount <= fileSize) {
+    if (header.bfOffBits > layout.position && fileSize >= 0 && header.bfOffBits + layout.pixelCount <= fileSize) {
         for (std::int64_t skipped = layout.position; skipped < header.bfOffBits; skipped += 1) {
             ReadInt8(file);
         }
@@ -206,16 +206,16 @@ void LoadSourceBitmap(const RunOptions& options, SourceBitmap& bitmap)
     ReadBitmapHeader(file, header);
     ReadPalette(file, header, layout);
     CheckFormat(header, bitmap, layout);
-    CheckPictureSize(file, bitmap, layout);
+    CheckPictureSize(file, layout);
 
-    MakePixelPlane(bitmap);
+    MakePixelPlane(bitmap, layout);
     PrintLine("> Scanning " + DecimalText(header.biSizeImage) + " bytes of pixeldata...");
     bitmap.scan.color255Count = 0;
     if (header.biBitCount == 4) {
         RefuseSixteenColors(file);
     }
     if (header.biBitCount == 8) {
-        MoveToPixelRows(file, header, bitmap, layout);
+        MoveToPixelRows(file, header, layout);
         ReadPixelRows(file, bitmap, layout);
         ScanColors(bitmap);
         if (bitmap.scan.badColorFound) {

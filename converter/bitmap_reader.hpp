@@ -4,10 +4,9 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdlib>
-#include <memory>
 
-#include "driver.hpp"
+#include "plane.hpp"
+#include "run_control.hpp"
 #include "runtime/text.hpp"
 
 // The file and info headers in file order, named as in the BMP format.
@@ -38,18 +37,6 @@ constexpr std::int64_t kMaximumPixels = 2147483647;
 // missing pixels read as index 0, but memory and time stay bounded by the file.
 constexpr std::int64_t kMaximumMissingPixels = 16777216;
 
-struct FreeMemory {
-    void operator()(void* memory) const { std::free(memory); }
-};
-
-// A zero-filled plane of entries, index row x width + column, row 0 at the top.
-template <typename Entry> struct Plane {
-    std::unique_ptr<Entry[], FreeMemory> entries;
-    MachineWord count = 0;
-};
-
-using PixelPlane = Plane<std::uint8_t>;
-
 struct ColorScan {
     bool badColorFound = false;
     bool color255Found = false;
@@ -71,20 +58,3 @@ void LoadSourceBitmap(const RunOptions& options, SourceBitmap& bitmap);
 
 // The colour error line for pixel index of a picture of the given width.
 Text ColorErrorLine(std::uint8_t color, std::int64_t index, std::int64_t width);
-
-// Makes a zero-filled plane; false when the memory cannot be had.
-template <typename Entry> bool MakePlane(Plane<Entry>& plane, std::int64_t count)
-{
-    plane.entries.reset();
-    plane.count = 0;
-    if (count < 0 || static_cast<std::uint64_t>(count) > SIZE_MAX / sizeof(Entry)) {
-        return false;
-    }
-    const std::size_t entries = count == 0 ? 1 : static_cast<std::size_t>(count);
-    plane.entries.reset(static_cast<Entry*>(std::calloc(entries, sizeof(Entry))));
-    if (!plane.entries) {
-        return false;
-    }
-    plane.count = static_cast<MachineWord>(count);
-    return true;
-}

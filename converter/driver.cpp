@@ -14,11 +14,64 @@ const Text kVersionText = sizeof(void*) == 8 ? " V0.3.442 BETA written 2013 by "
 const Text kAuthorText = "-zarn of QTV";
 const Text kGroupText = "Mossgrove";
 
-RunOptions runOptions;
-
 void CountOption(RunOptions& options)
 {
     options.countedOptions = static_cast<std::uint8_t>(options.countedOptions + 1);
+}
+
+// Whether an option counts towards "some option was given" (all but -p).
+enum OptionCounting { kNotCounted, kCounted };
+// Whether an option takes the next parameter as a file name.
+enum OptionNaming { kNoName, kTakesName };
+
+struct OptionEntry {
+    const char* word;
+    OptionCounting counting;
+    OptionNaming naming;
+    void (*apply)(RunOptions& options, const Text& name); // name is empty without kTakesName
+};
+
+void SetShowUsage(RunOptions& options, const Text&)
+{
+    options.showUsage = 1;
+}
+
+void SetAcmeSyntax(RunOptions& options, const Text&)
+{
+    options.commentMarker = ";";
+    options.byteDirective = "!byte";
+}
+
+void SetSpritePadFile(RunOptions& options, const Text& name)
+{
+    options.spritePadFile = name;
+    options.exportSpritePad = 1;
+}
+
+// Compared in this order; options are case-sensitive. The usage text lists them
+// in an order of its own, and leaves out -7305 (the credits screen).
+const OptionEntry kOptions[] = {
+    {"-?", kCounted, kNoName, SetShowUsage},
+    {"-help", kCounted, kNoName, SetShowUsage},
+    {"-h", kCounted, kNoName, SetShowUsage},
+    {"-s", kCounted, kTakesName, [](RunOptions& options, const Text& name) { options.sourceFile = name; }},
+    {"-d", kCounted, kTakesName, [](RunOptions& options, const Text& name) { options.sourceOutputFile = name; }},
+    {"-p", kNotCounted, kNoName, [](RunOptions& options, const Text&) { options.waitForReturn = 1; }},
+    {"-hex", kCounted, kNoName, [](RunOptions& options, const Text&) { options.hexOutput = 1; }},
+    {"-acme", kCounted, kNoName, SetAcmeSyntax},
+    {"-v", kCounted, kNoName, [](RunOptions& options, const Text&) { options.verbose = 1; }},
+    {"-7305", kCounted, kNoName, [](RunOptions& options, const Text&) { options.showCredits = 1; }},
+    {"-e", kCounted, kTakesName, SetSpritePadFile},
+};
+
+const OptionEntry* FindOption(const Text& parameter)
+{
+    for (const OptionEntry& option : kOptions) {
+        if (TextEquals(parameter, option.word)) {
+            return &option;
+        }
+    }
+    return nullptr;
 }
 
 void PrintUsage()
@@ -77,63 +130,16 @@ Text BannerText()
     return kProgramName + kVersionText + kAuthorText + " | " + kGroupText;
 }
 
-void Quit(std::int32_t mode)
-{
-    switch (mode) {
-    case 0:
-    case 1:
-        if (runOptions.waitForReturn == 1) {
-            PrintLine("> Press RETURN to continue....");
-            ReadLine();
-        }
-        if (mode == 1) {
-            EndProgram();
-        }
-        return;
-    case 2:
-        PrintLine("> pixmold BETA VERSION !");
-        PrintLine("> ERROR: Function not supported yet..");
-        PrintLine("");
-        PrintLine("> Press RETURN To Continue....");
-        ReadLine();
-        EndProgram();
-    default:
-        return;
-    }
-}
-
 void ReadOptions(RunOptions& options)
 {
     for (;;) {
         const Text parameter = NextParameter();
-        if (TextEquals(parameter, "-?") || TextEquals(parameter, "-help") || TextEquals(parameter, "-h")) {
-            options.showUsage = 1;
-            CountOption(options);
-        } else if (TextEquals(parameter, "-s")) {
-            options.sourceFile = NextParameter();
-            CountOption(options);
-        } else if (TextEquals(parameter, "-d")) {
-            options.sourceOutputFile = NextParameter();
-            CountOption(options);
-        } else if (TextEquals(parameter, "-p")) {
-            options.waitForReturn = 1;
-        } else if (TextEquals(parameter, "-hex")) {
-            options.hexOutput = 1;
-            CountOption(options);
-        } else if (TextEquals(parameter, "-acme")) {
-            options.commentMarker = ";";
-            options.byteDirective = "!byte";
-            CountOption(options);
-        } else if (TextEquals(parameter, "-v")) {
-            options.verbose = 1;
-            CountOption(options);
-        } else if (TextEquals(parameter, "-7305")) {
-            options.showCredits = 1;
-            CountOption(options);
-        } else if (TextEquals(parameter, "-e")) {
-            options.spritePadFile = NextParameter();
-            options.exportSpritePad = 1;
-            CountOption(options);
+        if (const OptionEntry* option = FindOption(parameter)) {
+            // A name option takes the next parameter, whatever it is.
+            option->apply(options, option->naming == kTakesName ? NextParameter() : Text());
+            if (option->counting == kCounted) {
+                CountOption(options);
+            }
         }
         if (TextEquals(parameter, "")) {
             return;
@@ -143,7 +149,8 @@ void ReadOptions(RunOptions& options)
 
 void RunConverter()
 {
-    runOptions = RunOptions();
+    RunOptions& options = CurrentRunOptions();
+    options = RunOptions();
     SourceBitmap bitmap;
     SpriteTable sprites;
 
@@ -154,13 +161,12 @@ void RunConverter()
     PrintLine(banner);
     PrintLine("");
 
-    ReadOptions(runOptions);
-    const RunOptions& options = runOptions;
+    ReadOptions(options);
     if (options.showCredits == 1) {
         ShowCredits();
     }
     if (options.countedOptions == 0) {
-        runOptions.showUsage = 1;
+        options.showUsage = 1;
     }
     if (options.showUsage == 1) {
         PrintUsage();

@@ -1,29 +1,8 @@
-// Run control: the options of the command line, the order of the run and its end.
+// The driver: reads the command line into the run's options and runs the
+// phases in order.
 #pragma once
 
-#include <cstdint>
-
-#include "runtime/text.hpp"
-
-struct RunOptions {
-    Text sourceFile;
-    Text sourceOutputFile;
-    Text spritePadFile;
-    int exportSpritePad = 0;
-    int waitForReturn = 0;
-    int hexOutput = 0;
-    int verbose = 0;
-    int showCredits = 0;
-    int showUsage = 0;
-    std::uint8_t countedOptions = 0; // one byte: 256 counted options wrap to 0
-    Text commentMarker = "//";
-    Text byteDirective = ".byte";
-};
-
-// 1: wait for RETURN when -p was given, then end the program.
-// 2: the unsupported-picture lines, an unconditional wait, then the end.
-// 0: only the -p wait. Any other mode does nothing.
-void Quit(std::int32_t mode);
+#include "run_control.hpp"
 
 // The banner: program name, version, author and group.
 Text BannerText();

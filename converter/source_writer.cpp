@@ -1,5 +1,6 @@
 #include "source_writer.hpp"
 
+#include "output_file.hpp"
 #include "runtime/console.hpp"
 #include "runtime/files.hpp"
 
@@ -13,9 +14,8 @@ const Text kTab = "\t";
 // sprites writes 2.5 million of them.
 void AppendByteValue(const RunOptions& options, std::uint8_t value, Text& line)
 {
-    static const char kDigits[] = "0123456789ABCDEF";
     if (options.hexOutput == 1) {
-        const char hex[3] = {'$', kDigits[value >> 4], kDigits[value & 15]};
+        const char hex[3] = {'$', kHexDigits[value >> 4], kHexDigits[value & 15]};
         line.append(hex, 3);
         return;
     }
@@ -104,26 +104,10 @@ Text SpriteAlignLine(const RunOptions& options)
     return kTab + options.byteDirective + "\t0\t" + options.commentMarker + " align byte";
 }
 
-void RefuseOverwritingSource(const RunOptions& options, const Text& outputFile)
-{
-    if (SameRegularFile(outputFile, options.sourceFile)) {
-        PrintLine("> Error: Destination file is the source bitmap: " + outputFile);
-        Quit(1);
-    }
-}
-
 void WriteSourceFile(const RunOptions& options, const SpriteTable& table)
 {
-    if (TextEquals(options.sourceOutputFile, "")) {
-        PrintLine("> Error: No destination filename for sourcecode output.");
-        Quit(1);
-    }
-    RefuseOverwritingSource(options, options.sourceOutputFile);
-    const FileHandle file = CreateOutputFile(options.sourceOutputFile);
-    if (IsNullHandle(file)) {
-        PrintLine("> Error: Unable to create file: " + options.sourceOutputFile);
-        Quit(1);
-    }
+    const FileHandle file = OpenOutputFile(options, options.sourceOutputFile,
+                                           "> Error: No destination filename for sourcecode output.");
     if (options.verbose != 1) {
         PrintLine("> writing data to file: " + options.sourceOutputFile);
     }
@@ -137,10 +121,7 @@ void WriteSourceFile(const RunOptions& options, const SpriteTable& table)
     for (MachineWord sprite = 0; sprite < table.spriteCount; sprite += 1) {
         WriteSprite(options, file, sprite, table.cells[static_cast<std::size_t>(sprite)]);
     }
-    if (!CloseFile(file)) {
-        PrintLine("> Error: Unable to write file: " + options.sourceOutputFile);
-        Quit(1);
-    }
+    CloseOutputFile(file, options.sourceOutputFile);
     if (options.verbose != 1) {
         PrintLine("> ...done!");
         PrintLine("");

@@ -4,7 +4,8 @@
 
 #include <cstdint>
 
-#include "driver.hpp"
+#include "plane.hpp"
+#include "run_control.hpp"
 #include "sprite_grid.hpp"
 
 // Ends the run with a message when no -d name was given or the file cannot be
@@ -20,6 +21,3 @@ Text SpriteAlignLine(const RunOptions& options);
 
 // SpriteDataLine into a text the caller keeps, so that its storage is reused.
 void BuildSpriteDataLine(const RunOptions& options, const SpriteCell& cell, std::size_t row, Text& line);
-
-// Refuses an output file that is the source bitmap itself.
-void RefuseOverwritingSource(const RunOptions& options, const Text& outputFile);

@@ -60,7 +60,7 @@ void BuildSpriteGrid(MachineWord width, MachineWord height, SpriteTable& table)
     }
 }
 
-void BuildPreviewRows(SpriteTable& table, const PixelPlane& pixels, MachineWord width)
+void FillCellPixels(SpriteTable& table, const PixelPlane& pixels, MachineWord width)
 {
     for (SpriteCell& cell : table.cells) {
         std::int64_t q = cell.firstPixel;
@@ -97,6 +97,6 @@ void ConvertSprites(const RunOptions& options, const SourceBitmap& bitmap, Sprit
         RefuseSingleColorPicture();
     }
     BuildSpriteGrid(bitmap.width, bitmap.height, table);
-    BuildPreviewRows(table, bitmap.pixels, bitmap.width);
+    FillCellPixels(table, bitmap.pixels, bitmap.width);
     EncodeMulticolor(table);
 }

@@ -7,7 +7,8 @@
 #include <vector>
 
 #include "bitmap_reader.hpp"
-#include "driver.hpp"
+#include "plane.hpp"
+#include "run_control.hpp"
 
 constexpr MachineWord kSpriteWidth = 24;
 constexpr MachineWord kSpriteHeight = 21;
@@ -37,11 +38,12 @@ void AppendPreviewText(const SpriteCell& cell, std::size_t row, Text& text);
 // Cells are numbered left to right within a band of 21 rows, bands top to bottom.
 void BuildSpriteGrid(MachineWord width, MachineWord height, SpriteTable& table);
 
-// Copies every cell's pixels, from which its preview rows are drawn.
-void BuildPreviewRows(SpriteTable& table, const PixelPlane& pixels, MachineWord width);
+// Fills every cell's pixels from its 24 x 21 part of the plane; its data bytes
+// and preview rows are made from them.
+void FillCellPixels(SpriteTable& table, const PixelPlane& pixels, MachineWord width);
 
 // Packs the even columns of every row as bit pairs, leftmost in bits 7-6.
 void EncodeMulticolor(SpriteTable& table);
 
-// The whole phase: grid, progress line, multicolour test, preview rows, encoding.
+// The whole phase: progress line, multicolour test, grid, cell pixels, encoding.
 void ConvertSprites(const RunOptions& options, const SourceBitmap& bitmap, SpriteTable& table);

@@ -2,7 +2,7 @@
 // its 63 data bytes and an attribute byte.
 #pragma once
 
-#include "driver.hpp"
+#include "run_control.hpp"
 #include "sprite_grid.hpp"
 
 constexpr std::uint8_t kSpritePadBackground = 0;   // black

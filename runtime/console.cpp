@@ -29,7 +29,7 @@ void StartRuntime(int argc, char** argv)
 
 int OpenConsoleSession(const Text& title)
 {
-    OsOpenConsole(title);
+    OsOpenConsole(title, ConsoleControlHandler);
     return 1;
 }
 
@@ -85,8 +85,13 @@ static std::size_t InputRoom(std::size_t collected)
 Text ReadLine()
 {
     Text line;
-    if (OsReadConsoleLine(line)) {
+    switch (OsReadConsoleLine(line)) {
+    case kConsoleLine:
         return line;
+    case kConsoleEnd:
+        return kEndOfInput;
+    case kNotAConsole:
+        break;
     }
 
     std::lock_guard<std::mutex> guard(pendingLock);
@@ -131,43 +136,8 @@ void EndProgram()
 
 int ConsoleControlHandler(std::uint32_t eventType)
 {
-    constexpr std::uint32_t kCloseEvent = 2;
-    if (eventType == kCloseEvent) {
+    if (eventType == kOsCloseEvent) {
         CloseAllFilesOnClose();
     }
     return 0;
-}
-
-int CommandLineParameter(const Text& commandLine, std::int32_t index, Text& parameter)
-{
-    const std::size_t length = commandLine.size();
-    std::size_t position = 0;
-    for (std::int32_t token = -1;; token += 1) {
-        while (position < length && commandLine[position] == ' ') {
-            position += 1;
-        }
-        if (position >= length) {
-            return 0;
-        }
-        std::size_t start = position;
-        std::size_t end = position;
-        if (commandLine[position] == '"') {
-            start = position + 1;
-            end = commandLine.find('"', start);
-            if (end == Text::npos) {
-                end = length;
-            }
-            position = end < length ? end + 1 : length;
-        } else {
-            end = commandLine.find(' ', start);
-            if (end == Text::npos) {
-                end = length;
-            }
-            position = end < length ? end + 1 : length;
-        }
-        if (token == index) {
-            parameter = commandLine.substr(start, end - start);
-            return 1;
-        }
-    }
 }

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "command_line.hpp" // the splitter behind NextParameter where the platform hands over a raw line
 #include "text.hpp"
 
 // Brings up the runtime; argc and argv are the process's own (unused on
@@ -27,11 +28,6 @@ Text NextParameter();
 // Handles a console control event; type 2 (the console is closed) closes every
 // open file first. Always 0: the platform's default handling ends the process.
 int ConsoleControlHandler(std::uint32_t eventType);
-
-// Splits a raw command line (program path first): sets parameter to the one at
-// index (0 = first after the path) and returns 1, or returns 0 when the line
-// ends first. Blanks separate; double quotes group and are dropped.
-int CommandLineParameter(const Text& commandLine, std::int32_t index, Text& parameter);
 
 // Ends-of-input text returned by ReadLine.
 inline const Text kEndOfInput = Text(1, '\x04');

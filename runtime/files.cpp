@@ -100,13 +100,19 @@ std::int32_t ReadFromSystem(FileRecord& record, std::uint8_t* bytes, std::int32_
     return delivered;
 }
 
-void ReadBuffered(FileRecord& record, std::uint8_t* bytes, std::int32_t wanted)
+// Pushes out the bytes buffered for writing, so that the buffer serves reading.
+void SwitchToReading(FileRecord& record)
 {
     if (record.direction == kWriting) {
         FlushFile(record);
         record.direction = kReading;
         record.count = 0;
     }
+}
+
+void ReadBuffered(FileRecord& record, std::uint8_t* bytes, std::int32_t wanted)
+{
+    SwitchToReading(record);
     if (record.count >= wanted) {
         std::memcpy(bytes, &record.buffer[static_cast<std::size_t>(record.filled - record.count)],
                     static_cast<std::size_t>(wanted));
@@ -198,6 +204,16 @@ int CloseRecord(FileRecord& record)
     return closed == 1 && !record.writeFailed ? 1 : 0;
 }
 
+// Flushes and closes every file still open, in the order they were opened.
+void CloseOpenRecords()
+{
+    for (FileRecord& record : fileTable) {
+        if (record.osFile != kNoOsFile) {
+            CloseRecord(record);
+        }
+    }
+}
+
 } // namespace
 
 FileHandle OpenInputFile(const Text& name)
@@ -242,11 +258,7 @@ void ReadBytes(FileHandle handle, std::uint8_t* bytes, std::int64_t count)
             }
         }
     } else if (record != nullptr) {
-        if (record->direction == kWriting) {
-            FlushFile(*record);
-            record->direction = kReading;
-            record->count = 0;
-        }
+        SwitchToReading(*record);
         while (done < count) {
             if (record->count == 0) {
                 const std::int32_t delivered = ReadFromSystem(*record, record->buffer.get(), record->size);
@@ -316,11 +328,7 @@ int CloseFile(FileHandle handle)
 void CloseAllFiles()
 {
     FileServiceGuard guard;
-    for (FileRecord& record : fileTable) {
-        if (record.osFile != kNoOsFile) {
-            CloseRecord(record);
-        }
-    }
+    CloseOpenRecords();
     fileTable.clear();
 }
 
@@ -328,11 +336,7 @@ void CloseAllFilesOnClose()
 {
     // The lock is kept: the process ends, and no file operation may start again.
     OsLockFiles();
-    for (FileRecord& record : fileTable) {
-        if (record.osFile != kNoOsFile) {
-            CloseRecord(record);
-        }
-    }
+    CloseOpenRecords();
 }
 
 std::int64_t FileSizeOf(FileHandle handle)

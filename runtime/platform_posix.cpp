@@ -12,10 +12,12 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include "console.hpp"
 #include "platform.hpp"
 
 namespace {
+
+// Called for SIGHUP; set by OsOpenConsole before the signal is caught.
+OsControlHandler controlHandler = nullptr;
 
 int argumentCount = 0;
 char** argumentVector = nullptr;
@@ -28,8 +30,13 @@ volatile std::sig_atomic_t hangupPending = 0;
 constexpr int kStandardInput = 0;
 constexpr int kStandardOutput = 1;
 
+// Lets the close-event handler close the files, then ends the process as
+// SIGHUP's default action ends it.
 [[noreturn]] void EndByHangup()
 {
+    if (controlHandler != nullptr) {
+        controlHandler(kOsCloseEvent);
+    }
     struct sigaction action = {};
     action.sa_handler = SIG_DFL;
     sigemptyset(&action.sa_mask);
@@ -49,24 +56,25 @@ void HangupHandler(int)
         hangupPending = 1;
         return;
     }
-    ConsoleControlHandler(2);
     EndByHangup();
 }
 
-bool WriteAll(int descriptor, const char* bytes, std::size_t count)
+// Writes until every byte is out or a write fails; returns the bytes written.
+// Pipes and terminals may take less than offered.
+std::size_t WriteAll(int descriptor, const char* bytes, std::size_t count)
 {
-    while (count > 0) {
-        const ssize_t written = write(descriptor, bytes, count);
+    std::size_t total = 0;
+    while (total < count) {
+        const ssize_t written = write(descriptor, bytes + total, count - total);
         if (written < 0 && errno == EINTR) {
             continue;
         }
         if (written <= 0) {
-            return false;
+            break;
         }
-        bytes += written;
-        count -= static_cast<std::size_t>(written);
+        total += static_cast<std::size_t>(written);
     }
-    return true;
+    return total;
 }
 
 ssize_t ReadRetrying(int descriptor, void* bytes, std::size_t count)
@@ -109,48 +117,48 @@ void OsStartPlatform(int argc, char** argv)
     signal(SIGPIPE, SIG_IGN);
 }
 
-int OsParameter(std::int32_t index, Text& parameter)
+int OsParameter(std::int32_t index, std::string& parameter)
 {
     if (index < 0 || argumentVector == nullptr || index >= argumentCount - 1) {
         return 0;
     }
     const char* argument = argumentVector[index + 1];
-    parameter = argument == nullptr ? Text() : Text(argument);
+    parameter = argument == nullptr ? std::string() : std::string(argument);
     return 1;
 }
 
-void OsOpenConsole(const Text& title)
+void OsOpenConsole(const std::string& title, OsControlHandler handler)
 {
+    controlHandler = handler;
     struct sigaction action = {};
     action.sa_handler = HangupHandler;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     sigaction(SIGHUP, &action, nullptr);
     if (!title.empty() && isatty(kStandardOutput) == 1) {
-        const Text sequence = "\x1b]0;" + title + "\x07";
+        const std::string sequence = "\x1b]0;" + title + "\x07";
         WriteAll(kStandardOutput, sequence.data(), sequence.size());
     }
 }
 
-void OsWriteConsole(const Text& line)
+void OsWriteConsole(const std::string& line)
 {
     WriteAll(kStandardOutput, line.data(), line.size());
 }
 
-int OsReadConsoleLine(Text& line)
+OsConsoleRead OsReadConsoleLine(std::string& line)
 {
     if (isatty(kStandardInput) != 1) {
-        return 0;
+        return kNotAConsole;
     }
     SetLineInputMode();
     char buffer[4096];
     const ssize_t delivered = ReadRetrying(kStandardInput, buffer, sizeof buffer);
     if (delivered < 0) {
-        return 0;
+        return kNotAConsole;
     }
     if (delivered == 0) {
-        line = kEndOfInput;
-        return 1;
+        return kConsoleEnd;
     }
     std::size_t length = static_cast<std::size_t>(delivered);
     if (buffer[length - 1] == '\n') {
@@ -160,7 +168,7 @@ int OsReadConsoleLine(Text& line)
         }
     }
     line.assign(buffer, length);
-    return 1;
+    return kConsoleLine;
 }
 
 std::int32_t OsReadInput(char* buffer, std::int32_t room, OsInputStatus& status)
@@ -179,7 +187,7 @@ void OsExitProcess()
     _exit(0);
 }
 
-void OsLowerCase(Text& text)
+void OsLowerCase(std::string& text)
 {
     for (char& character : text) {
         if (character >= 'A' && character <= 'Z') {
@@ -188,7 +196,7 @@ void OsLowerCase(Text& text)
     }
 }
 
-OsFile OsOpenExisting(const Text& name)
+OsFile OsOpenExisting(const std::string& name)
 {
     int descriptor = -1;
     do {
@@ -205,7 +213,7 @@ OsFile OsOpenExisting(const Text& name)
     return descriptor;
 }
 
-OsFile OsCreateOrEmpty(const Text& name)
+OsFile OsCreateOrEmpty(const std::string& name)
 {
     int descriptor = open(name.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (descriptor < 0) {
@@ -232,19 +240,9 @@ std::int32_t OsRead(OsFile file, void* bytes, std::int32_t count)
 
 std::int32_t OsWrite(OsFile file, const void* bytes, std::int32_t count)
 {
-    std::size_t total = 0;
-    const char* source = static_cast<const char*>(bytes);
-    while (total < static_cast<std::size_t>(count)) {
-        const ssize_t written = write(Descriptor(file), source + total, static_cast<std::size_t>(count) - total);
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            break;
-        }
-        total += static_cast<std::size_t>(written);
-    }
-    return static_cast<std::int32_t>(total);
+    const std::size_t written =
+        WriteAll(Descriptor(file), static_cast<const char*>(bytes), static_cast<std::size_t>(count));
+    return static_cast<std::int32_t>(written);
 }
 
 void OsMoveBack(OsFile file, std::int32_t count)
@@ -268,7 +266,7 @@ std::int64_t OsFileSize(OsFile file)
     return static_cast<std::int64_t>(status.st_size);
 }
 
-int OsSameRegularFile(const Text& first, const Text& second)
+int OsSameRegularFile(const std::string& first, const std::string& second)
 {
     struct stat firstStatus = {};
     struct stat secondStatus = {};
@@ -293,7 +291,6 @@ void OsUnlockFiles()
     filesBusy = 0;
     std::atomic_signal_fence(std::memory_order_seq_cst);
     if (hangupPending != 0) {
-        ConsoleControlHandler(2);
         EndByHangup();
     }
 }

@@ -2,7 +2,7 @@
 // 8-bit (ANSI) code page.
 #include <windows.h>
 
-#include "console.hpp"
+#include "command_line.hpp"
 #include "platform.hpp"
 
 namespace {
@@ -13,6 +13,9 @@ HANDLE outputHandle = INVALID_HANDLE_VALUE;
 // The close event arrives on a thread of the system's; it waits here until a
 // file operation of the main thread is over.
 SRWLOCK fileLock = SRWLOCK_INIT;
+
+// Called for console control events; set by OsOpenConsole before they are caught.
+OsControlHandler controlHandler = nullptr;
 
 HANDLE Handle(OsFile file)
 {
@@ -26,10 +29,10 @@ OsFile ToOsFile(HANDLE handle)
 
 BOOL WINAPI ControlHandlerThunk(DWORD eventType)
 {
-    return ConsoleControlHandler(eventType) != 0 ? TRUE : FALSE;
+    return controlHandler != nullptr && controlHandler(eventType) != 0 ? TRUE : FALSE;
 }
 
-bool GetIdentity(const Text& name, BY_HANDLE_FILE_INFORMATION& information)
+bool GetIdentity(const std::string& name, BY_HANDLE_FILE_INFORMATION& information)
 {
     const HANDLE handle = CreateFileA(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -48,14 +51,15 @@ void OsStartPlatform(int, char**)
 {
 }
 
-int OsParameter(std::int32_t index, Text& parameter)
+int OsParameter(std::int32_t index, std::string& parameter)
 {
     const char* commandLine = GetCommandLineA();
-    return CommandLineParameter(commandLine == nullptr ? Text() : Text(commandLine), index, parameter);
+    return CommandLineParameter(commandLine == nullptr ? std::string() : std::string(commandLine), index, parameter);
 }
 
-void OsOpenConsole(const Text& title)
+void OsOpenConsole(const std::string& title, OsControlHandler handler)
 {
+    controlHandler = handler;
     inputHandle = GetStdHandle(STD_INPUT_HANDLE);
     outputHandle = GetStdHandle(STD_OUTPUT_HANDLE);
     SetConsoleCtrlHandler(ControlHandlerThunk, TRUE);
@@ -64,7 +68,7 @@ void OsOpenConsole(const Text& title)
     }
 }
 
-void OsWriteConsole(const Text& line)
+void OsWriteConsole(const std::string& line)
 {
     const DWORD length = static_cast<DWORD>(line.size());
     DWORD written = 0;
@@ -74,24 +78,23 @@ void OsWriteConsole(const Text& line)
     FlushFileBuffers(outputHandle);
 }
 
-int OsReadConsoleLine(Text& line)
+OsConsoleRead OsReadConsoleLine(std::string& line)
 {
     SetConsoleMode(inputHandle, ENABLE_PROCESSED_INPUT | ENABLE_LINE_INPUT | ENABLE_ECHO_INPUT);
     char buffer[4096];
     DWORD delivered = 0;
     if (ReadConsoleA(inputHandle, buffer, sizeof buffer, &delivered, nullptr) != 1) {
-        return 0;
+        return kNotAConsole;
     }
     std::size_t length = delivered;
     if (length >= 2 && buffer[length - 2] == '\r') {
         length -= 2;
     }
     if (length == 1 && buffer[0] == '\x1a') {
-        line = kEndOfInput;
-    } else {
-        line.assign(buffer, length);
+        return kConsoleEnd;
     }
-    return 1;
+    line.assign(buffer, length);
+    return kConsoleLine;
 }
 
 std::int32_t OsReadInput(char* buffer, std::int32_t room, OsInputStatus& status)
@@ -110,20 +113,20 @@ void OsExitProcess()
     ExitProcess(0);
 }
 
-void OsLowerCase(Text& text)
+void OsLowerCase(std::string& text)
 {
     if (!text.empty()) {
         CharLowerA(&text[0]);
     }
 }
 
-OsFile OsOpenExisting(const Text& name)
+OsFile OsOpenExisting(const std::string& name)
 {
     return ToOsFile(CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
-OsFile OsCreateOrEmpty(const Text& name)
+OsFile OsCreateOrEmpty(const std::string& name)
 {
     HANDLE handle = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -170,7 +173,7 @@ std::int64_t OsFileSize(OsFile file)
     return static_cast<std::int64_t>(size.QuadPart);
 }
 
-int OsSameRegularFile(const Text& first, const Text& second)
+int OsSameRegularFile(const std::string& first, const std::string& second)
 {
     BY_HANDLE_FILE_INFORMATION firstInformation = {};
     BY_HANDLE_FILE_INFORMATION secondInformation = {};

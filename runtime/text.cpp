@@ -46,13 +46,12 @@ static int HexBitsShown(std::int64_t widthClass)
 
 Text HexText(std::int64_t value, std::int64_t widthClass)
 {
-    static const char kDigits[] = "0123456789ABCDEF";
     const std::uint64_t bits = static_cast<std::uint64_t>(value);
     Text result;
     for (int shift = HexBitsShown(widthClass) - 4; shift >= 0; shift -= 4) {
         const unsigned digit = static_cast<unsigned>((bits >> shift) & 15U);
         if (digit != 0 || !result.empty() || shift == 0) {
-            result += kDigits[digit];
+            result += kHexDigits[digit];
         }
     }
     return result;

@@ -7,8 +7,8 @@
 
 using Text = std::string;
 
-// A signed integer as wide as a pointer: counters, counts and coordinates.
-using MachineWord = std::intptr_t;
+// The upper-case hexadecimal digits, indexed by their value.
+inline constexpr char kHexDigits[] = "0123456789ABCDEF";
 
 Text DecimalText(std::int64_t value);
 
