@@ -141,9 +141,11 @@ void ReadPixelRows(FileHandle file, SourceBitmap& bitmap, const PixelLayout& lay
     }
 }
 
-// Walks the plane in order, top row first; index 255 becomes 0 in place.
-void ScanColors(SourceBitmap& bitmap)
+// Walks the plane in order, top row first; index 255 becomes 0 in place. A
+// multicolour picture may use the indexes 0 to 3, a hires picture 0 and 1.
+void ScanColors(SourceBitmap& bitmap, bool hires)
 {
+    const std::uint8_t highestIndex = hires ? 1 : 3;
     ColorScan& scan = bitmap.scan;
     std::uint8_t* pixels = bitmap.pixels.entries.get();
     for (MachineWord p = 0; p < bitmap.pixels.count; p += 1) {
@@ -151,22 +153,23 @@ void ScanColors(SourceBitmap& bitmap)
         if (color <= 1) {
             continue;
         }
-        if (color == 2 || color == 3) {
-            scan.multicolorFound = true;
-        } else if (color == 255) {
+        if (color == 255) {
             pixels[p] = 0;
             scan.color255Found = true;
             scan.color255Count += 1;
-        } else if (color >= 4) {
+        } else if (color > highestIndex) {
             scan.badColorFound = true;
             PrintLine(ColorErrorLine(color, p, bitmap.width));
+        } else {
+            scan.multicolorFound = true;
         }
     }
 }
 
-void RefuseBadColors(FileHandle file)
+void RefuseBadColors(FileHandle file, bool hires)
 {
-    PrintLine("> Use colors 0-3 and 255 for your pictures only.");
+    PrintLine(hires ? "> Use colors 0-1 and 255 for hires pictures only."
+                    : "> Use colors 0-3 and 255 for your pictures only.");
     PrintLine("> Exit program... No data converted.");
     PrintLine("");
     CloseFile(file);
@@ -179,6 +182,16 @@ void RefuseSixteenColors(FileHandle file)
     PrintLine("> Please use 256color pics only.");
     PrintLine("> Exit program... No data converted.");
     PrintLine("");
+    CloseFile(file);
+    Quit(1);
+}
+
+// A picture of another depth reads no pixels: as multicolour sprites it is then
+// refused as single-colour, but as hires sprites it would convert to empty ones.
+void RefuseHiresDepth(FileHandle file, std::int16_t bitCount)
+{
+    PrintLine("> Error: Source bitmap has " + DecimalText(bitCount) +
+              " bits per pixel. Please use 256color pics only.");
     CloseFile(file);
     Quit(1);
 }
@@ -214,13 +227,16 @@ void LoadSourceBitmap(const RunOptions& options, SourceBitmap& bitmap)
     if (header.biBitCount == 4) {
         RefuseSixteenColors(file);
     }
+    const bool hires = options.hiresSprites == 1;
     if (header.biBitCount == 8) {
         MoveToPixelRows(file, header, layout);
         ReadPixelRows(file, bitmap, layout);
-        ScanColors(bitmap);
+        ScanColors(bitmap, hires);
         if (bitmap.scan.badColorFound) {
-            RefuseBadColors(file);
+            RefuseBadColors(file, hires);
         }
+    } else if (hires) {
+        RefuseHiresDepth(file, header.biBitCount);
     }
     CloseFile(file);
     if (bitmap.scan.color255Found) {

@@ -42,6 +42,13 @@ void SetAcmeSyntax(RunOptions& options, const Text&)
     options.byteDirective = "!byte";
 }
 
+// ca65 and 64tass read ";" comments and the ".byte" directive.
+void SetCa65Syntax(RunOptions& options, const Text&)
+{
+    options.commentMarker = ";";
+    options.byteDirective = ".byte";
+}
+
 void SetSpritePadFile(RunOptions& options, const Text& name)
 {
     options.spritePadFile = name;
@@ -62,6 +69,8 @@ const OptionEntry kOptions[] = {
     {"-v", kCounted, kNoName, [](RunOptions& options, const Text&) { options.verbose = 1; }},
     {"-7305", kCounted, kNoName, [](RunOptions& options, const Text&) { options.showCredits = 1; }},
     {"-e", kCounted, kTakesName, SetSpritePadFile},
+    {"-hires", kCounted, kNoName, [](RunOptions& options, const Text&) { options.hiresSprites = 1; }},
+    {"-ca65", kCounted, kNoName, SetCa65Syntax},
 };
 
 const OptionEntry* FindOption(const Text& parameter)

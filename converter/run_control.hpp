@@ -16,6 +16,7 @@ struct RunOptions {
     int verbose = 0;
     int showCredits = 0;
     int showUsage = 0;
+    int hiresSprites = 0; // -hires: single-colour sprites, one bit per picture column
     std::uint8_t countedOptions = 0; // one byte: 256 counted options wrap to 0
     Text commentMarker = "//";
     Text byteDirective = ".byte";

@@ -86,6 +86,20 @@ void EncodeMulticolor(SpriteTable& table)
     }
 }
 
+void EncodeHires(SpriteTable& table)
+{
+    for (SpriteCell& cell : table.cells) {
+        for (std::size_t byte = 0; byte < kSpriteDataBytes; byte += 1) {
+            const std::uint8_t* v = &cell.pixels[8 * byte];
+            unsigned bits = 0;
+            for (std::size_t column = 0; column < 8; column += 1) {
+                bits = 2 * bits + v[column];
+            }
+            cell.data[byte] = static_cast<std::uint8_t>(bits);
+        }
+    }
+}
+
 void ConvertSprites(const RunOptions& options, const SourceBitmap& bitmap, SpriteTable& table)
 {
     const MachineWord spriteCount = CountSprites(bitmap.width, bitmap.height);
@@ -93,10 +107,15 @@ void ConvertSprites(const RunOptions& options, const SourceBitmap& bitmap, Sprit
         PrintLine("> Converting " + DecimalText(spriteCount) + " sprites to C64 format");
     }
     // Tested before the cells are made: a refused picture needs none of them.
-    if (!bitmap.scan.multicolorFound) {
+    // Hires sprites have one colour of their own, so any picture of 0 and 1 will do.
+    if (options.hiresSprites != 1 && !bitmap.scan.multicolorFound) {
         RefuseSingleColorPicture();
     }
     BuildSpriteGrid(bitmap.width, bitmap.height, table);
     FillCellPixels(table, bitmap.pixels, bitmap.width);
-    EncodeMulticolor(table);
+    if (options.hiresSprites == 1) {
+        EncodeHires(table);
+    } else {
+        EncodeMulticolor(table);
+    }
 }

@@ -1,5 +1,5 @@
-// Cuts the picture into 24 x 21 cells and encodes each as a C64 multicolour
-// sprite of 63 bytes.
+// Cuts the picture into 24 x 21 cells and encodes each as a C64 sprite of 63
+// bytes: multicolour, or hires (single-colour) with -hires.
 #pragma once
 
 #include <array>
@@ -44,6 +44,9 @@ void FillCellPixels(SpriteTable& table, const PixelPlane& pixels, MachineWord wi
 
 // Packs the even columns of every row as bit pairs, leftmost in bits 7-6.
 void EncodeMulticolor(SpriteTable& table);
+
+// Packs every column of every row as one bit, leftmost in bit 7 (index 1 sets it).
+void EncodeHires(SpriteTable& table);
 
 // The whole phase: progress line, multicolour test, grid, cell pixels, encoding.
 void ConvertSprites(const RunOptions& options, const SourceBitmap& bitmap, SpriteTable& table);

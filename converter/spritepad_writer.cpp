@@ -16,9 +16,10 @@ void WriteSpritePadFile(const RunOptions& options, const SpriteTable& table)
     WriteInt8(file, kSpritePadMulticolor2);
     // Each sprite's 64 bytes go to the buffer in one piece.
     std::uint8_t record[kSpriteDataBytes + 1];
+    const std::uint8_t attribute = options.hiresSprites == 1 ? kSpritePadHiresAttribute : kSpritePadAttribute;
     for (const SpriteCell& cell : table.cells) {
         std::copy_n(cell.data.begin(), kSpriteDataBytes, record);
-        record[kSpriteDataBytes] = kSpritePadAttribute;
+        record[kSpriteDataBytes] = attribute;
         WriteBlock(file, record, static_cast<std::int32_t>(sizeof record));
     }
     CloseOutputFile(file, options.spritePadFile);

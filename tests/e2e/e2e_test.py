@@ -19,7 +19,7 @@ import threading
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from sheets import ROWS, bmp, changed, crlf, grid, source, sprites, spritepad  # noqa: E402
+from sheets import HIRES, ROWS, bmp, changed, crlf, grid, source, sprites, spritepad  # noqa: E402
 
 USAGE = ["> Usage: pixmoldxx.exe -s <sourcefile> -d <destination file> <parameter List>", "",
          ">   -? -h -help This helptext.", ">   -s    <sourcefile> uncompressed 256color bitmap file.",
@@ -78,8 +78,7 @@ SPR = spritepad(S48)
 DONE = scan(2016, 4) + wrote("out.asm")
 WORKED = [(0, 0, [ROWS[0]] * 21)]
 CUT = [("." * 24, (0, 0, 0))] * 10 + [ROWS[1]] * 11  # ten rows of index 0 over ten of ROWS[1]
-FORMS = [([], {}), (["-hex"], {"hexadecimal": True}), (["-acme"], {"acme": True}),
-         (["-acme", "-hex"], {"acme": True, "hexadecimal": True})]
+FORMS = [(syntax, hexadecimal) for syntax in ("", "-acme", "-ca65") for hexadecimal in (False, True)]
 CONVERT = ["-s", "a.bmp", "-d", "out.asm"]
 
 
@@ -119,7 +118,7 @@ CASES = [
     case("-s takes -d as its name", ["-s", "-d", "out.asm"], WRONG_TYPE),
     converts("the later -s and -d count", ["-s", "none.bmp", "-d", "x.asm"] + CONVERT, SHEET["a.bmp"]),
     case("-acme twice is -acme once", CONVERT + ["-acme", "-acme"], DONE, SHEET,
-         {"out.asm": crlf(source(S48, acme=True))}),
+         {"out.asm": crlf(source(S48, "-acme"))}),
     case("names with blanks", ["-s", "my sheet.bmp", "-d", "my out.asm"], scan(2016, 4) + wrote("my out.asm"),
          {"my sheet.bmp": SHEET["a.bmp"]}, {"my out.asm": ASM}),
     case("program in a folder with a blank", CONVERT, DONE, SHEET, {"out.asm": ASM}, blank_folder=True),
@@ -133,25 +132,46 @@ CASES = [
     case("-p after an error", ["-p", "-s", "none.bmp"], [NOT_FOUND, WAIT], stdin=b"\r\n"),
     case("-p after a conversion", CONVERT + ["-p"], DONE + [WAIT], SHEET, {"out.asm": ASM}, stdin=b"\r\n"),
 ] + [
-    case("worked example %s" % " ".join(flags), ["-s", "w.bmp", "-d", "w.asm"] + flags,
-         scan(504, 1) + wrote("w.asm"), {"w.bmp": bmp(grid(1, 1, WORKED[0][2]))},
-         {"w.asm": crlf(source(WORKED, **form))})
-    for flags, form in FORMS
+    case("%s %s" % (name, " ".join(options)), first + ["-s", "w.bmp", "-d", "w.asm"] + options, console,
+         {"w.bmp": bmp(grid(1, 1, cells[0][2]))}, {"w.asm": crlf(source(cells, syntax, hexadecimal))})
+    for syntax, hexadecimal in FORMS for options in [[syntax] * bool(syntax) + ["-hex"] * hexadecimal]
+    for name, first, cells, console in (
+        ("worked example", [], WORKED, scan(504, 1) + wrote("w.asm")),
+        ("worked example -v", ["-v"], WORKED, scan(504) + echo(source(WORKED, syntax, hexadecimal))),
+        ("hires worked example", ["-hires"], [(0, 0, [HIRES[0]] * 21)], scan(504, 1) + wrote("w.asm")))
 ] + [
-    case("worked example -v %s" % " ".join(flags), ["-v", "-s", "w.bmp", "-d", "w.asm"] + flags,
-         scan(504) + echo(source(WORKED, **form)), {"w.bmp": bmp(grid(1, 1, WORKED[0][2]))},
-         {"w.asm": crlf(source(WORKED, **form))})
-    for flags, form in FORMS
+    case("-ca65 after -acme", CONVERT + ["-acme", "-ca65"], DONE, SHEET, {"out.asm": crlf(source(S48, "-ca65"))}),
+    case("-acme after -ca65", CONVERT + ["-ca65", "-acme"], DONE, SHEET, {"out.asm": crlf(source(S48, "-acme"))}),
+    case("-hires alone is counted", ["-hires"], WRONG_TYPE),
+    case("-ca65 alone is counted", ["-ca65"], WRONG_TYPE),
+    case("-hires nine sprites with -e", CONVERT + ["-hires", "-e", "o.spr"], scan(4536, 9) + wrote("out.asm")
+         + saved("o.spr"), {"a.bmp": bmp(grid(3, 3, table=HIRES))}, {"out.asm": crlf(source(sprites(
+             3, 3, table=HIRES))), "o.spr": spritepad(sprites(3, 3, table=HIRES), 12)}),
+    case("-hires index 0 alone gives empty sprites", CONVERT + ["-hires"], scan(504, 1) + wrote("out.asm"),
+         {"a.bmp": bmp([[0] * 24] * 21)}, {"out.asm": crlf(source([(0, 0, [("." * 24, (0, 0, 0))] * 21)]))}),
+    case("-hires reads index 255 as 0", CONVERT + ["-hires"], scan(504) + [
+        "> Info: 2 pixel found with color index 255. Set to index 0..", "> Converting 1 sprites to C64 format"]
+         + wrote("out.asm"), {"a.bmp": bmp(changed(grid(1, 1, table=HIRES), {(1, 0): 255, (23, 20): 255}))},
+         {"out.asm": crlf(source(sprites(1, 1, table=HIRES)))}),
+    case("-hires refuses indexes 2 to 254", CONVERT + ["-hires", "-e", "o.spr"], scan(504)
+         + ["> Error: Color 2 found on index $00001 | (X1,Y0)", "> Error: Color 3 found on index $0001F | (X7,Y1)",
+            "> Error: Color 4 found on index $001F7 | (X23,Y20)", "> Use colors 0-1 and 255 for hires pictures only.",
+            NO_DATA, ""], {"a.bmp": bmp(changed([[0] * 24] * 21, {(1, 0): 2, (7, 1): 3, (23, 20): 4, (5, 5): 255}))}),
+    case("-hires refuses a 24-bit picture", CONVERT + ["-hires"], scan(1512) + [
+        "> Error: Source bitmap has 24 bits per pixel. Please use 256color pics only."],
+         {"a.bmp": bmp(width=24, height=21, bits=24, clr_used=0, pixels=b"\1" * 1512)}),
+    case("-hires keeps the 4-bit lines", CONVERT + ["-hires"], scan(252) + SIXTEEN,
+         {"a.bmp": bmp(width=24, height=21, bits=4, clr_used=16, pixels=bytes(252))}),
 ] + [
     case("typical run", ["-s", "s.bmp", "-d", "s.asm", "-e", "s.spr", "-hex"], scan(2016, 4) + wrote("s.asm")
-         + saved("s.spr"), {"s.bmp": SHEET["a.bmp"]}, {"s.asm": crlf(source(S48, hexadecimal=True)), "s.spr": SPR}),
+         + saved("s.spr"), {"s.bmp": SHEET["a.bmp"]}, {"s.asm": crlf(source(S48, "", True)), "s.spr": SPR}),
     case("-v with -e", ["-v", "-e", "o.spr"] + CONVERT, scan(2016) + echo(source(S48)) + saved("o.spr"), SHEET,
          {"out.asm": ASM, "o.spr": SPR}),
     case("existing outputs are replaced", CONVERT + ["-e", "o.spr"], DONE + saved("o.spr"),
          dict(SHEET, **{"out.asm": b"x" * 50000, "o.spr": b"y" * 9000}), {"out.asm": ASM, "o.spr": SPR}),
     case("nine sprites numbered by band, then column", CONVERT + ["-e", "o.spr", "-acme"],
          scan(4536, 9) + wrote("out.asm") + saved("o.spr"), {"a.bmp": bmp(grid(3, 3))},
-         {"out.asm": crlf(source(sprites(3, 3), acme=True)), "o.spr": spritepad(sprites(3, 3))}),
+         {"out.asm": crlf(source(sprites(3, 3), "-acme")), "o.spr": spritepad(sprites(3, 3))}),
     case("a file of 4097 bytes ends in a pixel", CONVERT, scan(4032, 8) + wrote("out.asm"),
          {"a.bmp": bmp(grid(4, 2), clr_used=0, gap=11)}, {"out.asm": crlf(source(sprites(4, 2)))}),
     case("a sheet read from a named pipe", CONVERT, scan(8064, 16) + wrote("out.asm"), out={
@@ -207,8 +227,8 @@ CASES = [
 ] + [
     case("source file in a missing folder", ["-s", "a.bmp", "-d", "no/out.asm", "-e", "o.spr"],
          scan(2016, 4) + ["> Error: Unable to create file: no/out.asm"], SHEET),
-    case("-e as the last parameter", CONVERT + ["-e"], DONE + ["> Error: No destination filename for spritepad output."],
-         SHEET, {"out.asm": ASM}),
+    case("-e as the last parameter", CONVERT + ["-e"],
+         DONE + ["> Error: No destination filename for spritepad output."], SHEET, {"out.asm": ASM}),
     case("SpritePad file in a missing folder", CONVERT + ["-e", "no/o.spr"],
          DONE + ["> Error: Unable to create file: no/o.spr"], SHEET, {"out.asm": ASM}),
     case("source file on a full disk", ["-s", "a.bmp", "-d", "/dev/full", "-e", "o.spr"],

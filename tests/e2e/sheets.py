@@ -12,20 +12,27 @@ ROWS = [("112233..112233..112233..", (108, 108, 108)),
         ("3.2.1...........3.2.1...", (228, 0, 228)),
         ("1321.3..2.2.2.2.13131313", (96, 170, 85)),
         ("....2.2.1.2.1...1.2...3.", (10, 100, 99))]
+# The same for hires sprites: every column is one bit, leftmost in bit 7.
+HIRES = [("1.11....1.11....1.11....", (176, 176, 176)),
+         ("11111111........1.......", (255, 0, 128)),
+         ("1.1.1.1..1.1.1.1.......1", (170, 85, 1)),
+         (".......11.......1111.11.", (1, 128, 246))]
+# Comment marker and data directive of each syntax option.
+SYNTAX = {"": ("//", ".byte"), "-acme": (";", "!byte"), "-ca65": (";", ".byte")}
 
 
 def indexes(picture):
     return [0 if c == "." else int(c) for c in picture]
 
 
-def sprites(columns, bands, rows=None):
-    """(x, y, 21 rows) per cell, in numbering order; row r of cell k is ROWS[(k + r) % 5]."""
-    return [(24 * (k % columns), 21 * (k // columns), rows or [ROWS[(k + r) % 5] for r in range(21)])
+def sprites(columns, bands, rows=None, table=ROWS):
+    """(x, y, 21 rows) per cell, in numbering order; row r of cell k is table[(k + r) % len(table)]."""
+    return [(24 * (k % columns), 21 * (k // columns), rows or [table[(k + r) % len(table)] for r in range(21)])
             for k in range(columns * bands)]
 
 
-def grid(columns, bands, rows=None):
-    cells = sprites(columns, bands, rows)
+def grid(columns, bands, rows=None, table=ROWS):
+    cells = sprites(columns, bands, rows, table)
     return [sum((indexes(cells[band * columns + c][2][r][0]) for c in range(columns)), [])
             for band in range(bands) for r in range(21)]
 
@@ -54,9 +61,9 @@ def bmp(picture=(), width=None, height=None, *, bits=8, compression=0, clr_used=
     return header + info + bytes(info_size - 40) + table + b"\xee" * gap + pixels
 
 
-def source(cells, acme=False, hexadecimal=False):
-    """The lines of the source file of these cells."""
-    marker, directive = (";", "!byte") if acme else ("//", ".byte")
+def source(cells, syntax="", hexadecimal=False):
+    """The lines of the source file of these cells, in the syntax of "", "-acme" or "-ca65"."""
+    marker, directive = SYNTAX[syntax]
     value = ("$%02X" if hexadecimal else "%d").__mod__
     lines = ["\t%s created using pixmold by -zarn / QTV | Mossgrove" % marker,
              ("\t%s " % marker).ljust(69, "-")]
@@ -68,8 +75,8 @@ def source(cells, acme=False, hexadecimal=False):
     return lines
 
 
-def spritepad(cells):
-    return bytes([0, 15, 1]) + b"".join(bytes(sum((list(d) for _, d in rows), []) + [140])
+def spritepad(cells, attribute=140):
+    return bytes([0, 15, 1]) + b"".join(bytes(sum((list(d) for _, d in rows), []) + [attribute])
                                         for _, _, rows in cells)
 
 

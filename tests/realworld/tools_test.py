@@ -8,8 +8,9 @@ forms; the program's source and SpritePad files for that BMP must equal, byte
 for byte, its files for the same sheet saved by the test's own BMP writer.
 Equal files prove both that the writer kept the indexes and that the reader
 found the pixels. An assembler (acme, xa65, 64tass, ca65) must turn the decimal
-and the -hex source into the SpritePad file's sprite bytes, each followed by
-the align byte 0, and say nothing. A missing tool skips the test (exit code
+and the -hex source, unchanged (-acme for ACME, -ca65 for 64tass and ca65), into
+the SpritePad file's sprite bytes, each followed by the align byte 0, and say
+nothing. A missing tool skips the test (exit code
 77) with its name; PIXMOLD_REQUIRE_TOOLS=1 makes that a failure.
 """
 
@@ -29,17 +30,17 @@ SHEET = [[255 if v == 0 and (x + 3 * y) % 7 == 0 else v for x, v in enumerate(ro
 PILLOW = ("/usr/bin/python3 -c \"from PIL import Image; grey = Image.open('sheet.pgm'); %s.save('tool.bmp')\"")
 PALETTE = "p = Image.frombytes('P', grey.size, grey.tobytes()); p.putpalette(bytes(range(256)) * 3); p"
 WRITERS = ("imagemagick", "netpbm", "pillow")
-SEMICOLONS = "sed 's#//#;#g' s.asm >t.asm && "
 # tool: (what must be at hand, the program's options, the commands that write tool.bmp or out.bin)
 TOOLS = {
     "imagemagick": (["convert"], [], ["convert sheet.pgm +dither -remap ramp.pgm -compress None BMP3:tool.bmp",
                                       "convert sheet.pgm +dither -remap ramp.pgm -compress None tool.bmp"]),
     "netpbm": (["ppmtobmp"], [], ["ppmtobmp -quiet -bpp=8 -mapfile=ramp.pgm sheet.pgm >tool.bmp"]),
     "pillow": (["/usr/bin/python3 with PIL (python3-pil)"], [], [PILLOW % "grey", PILLOW % PALETTE]),
-    "acme": (["acme"], ["-acme"], ["printf '*=$1000\\n!source \"s.asm\"\\n' >main.a && acme -f plain -o out.bin main.a"]),
+    "acme": (["acme"], ["-acme"], ["echo '*=$1000' >main.a && echo '!source \"s.asm\"' >>main.a && "
+                                   "acme -f plain -o out.bin main.a"]),
     "xa65": (["xa"], [], ["xa -o out.bin s.asm"]),
-    "64tass": (["64tass"], [], [SEMICOLONS + "64tass --quiet -Wall --nostart -o out.bin t.asm"]),
-    "ca65": (["ca65", "ld65"], [], [SEMICOLONS + "ca65 -o s.o t.asm && ld65 -t none -o out.bin s.o"]),
+    "64tass": (["64tass"], ["-ca65"], ["64tass --quiet -Wall --nostart -o out.bin s.asm"]),
+    "ca65": (["ca65", "ld65"], ["-ca65"], ["ca65 -o s.o s.asm && ld65 -t none -o out.bin s.o"]),
 }
 
 
