@@ -11,6 +11,7 @@ does not end within a few seconds of the program's own start-up time fails.
 
 import argparse
 import os
+import select
 import shutil
 import subprocess
 import sys
@@ -66,9 +67,10 @@ def echo(lines):
 
 
 def case(name, args, console, files=None, out=None, stdin=b"", only=None, setup=None, blank_folder=False,
-         to_file=False):
+         to_file=False, waits=False):
+    """waits: the program must still be waiting for a line once all its console output has come."""
     return dict(name=name, args=args, console=console, files=files or {}, out=out or {}, stdin=stdin,
-                only=only, setup=setup, blank_folder=blank_folder, to_file=to_file)
+                only=only, setup=setup, blank_folder=blank_folder, to_file=to_file, waits=waits)
 
 
 S48 = sprites(2, 2)
@@ -102,7 +104,7 @@ def converts(name, args, picture, cells=S48, **more):
 
 CASES = [
     case("no parameters", [], USAGE),
-    case("-p alone waits after the usage text", ["-p"], USAGE + [WAIT], stdin=b"\r\n"),
+    case("-p alone waits after the usage text", ["-p"], USAGE + [WAIT], stdin=b"\r\n", waits=True),
     case("a quoted empty parameter ends the options", ["-p", "", "-s", "a.bmp"], USAGE + [WAIT], SHEET),
     case("an empty parameter after -s ends before -d", ["-s", "a.bmp", "", "-d", "out.asm"],
          scan(2016, 4) + [NO_SOURCE_NAME], SHEET),
@@ -112,7 +114,7 @@ CASES = [
     case("-h", ["-h"], USAGE),
     case("-?", ["-?"], USAGE),
     case("-help over a conversion", CONVERT + ["-help"], USAGE, SHEET),
-    case("credits", ["-7305"], "credits", stdin=b"\r\n"),
+    case("credits", ["-7305"], "credits", stdin=b"\r\n", waits=True),
     case("credits after -h", ["-h", "-7305"], "credits"),
     case("credits over a conversion with -p wait once", ["-p", "-e", "o.spr", "-7305"] + CONVERT, "credits", SHEET),
     case("-s takes -d as its name", ["-s", "-d", "out.asm"], WRONG_TYPE),
@@ -142,8 +144,10 @@ CASES = [
 ] + [
     case("-ca65 after -acme", CONVERT + ["-acme", "-ca65"], DONE, SHEET, {"out.asm": crlf(source(S48, "-ca65"))}),
     case("-acme after -ca65", CONVERT + ["-ca65", "-acme"], DONE, SHEET, {"out.asm": crlf(source(S48, "-acme"))}),
-    case("-hires alone is counted", ["-hires"], WRONG_TYPE),
-    case("-ca65 alone is counted", ["-ca65"], WRONG_TYPE),
+] + [
+    case("%s alone is counted" % " ".join(words), words, WRONG_TYPE)
+    for words in (["-hex"], ["-acme"], ["-ca65"], ["-hires"], ["-e", "o.spr"])
+] + [
     case("-hires nine sprites with -e", CONVERT + ["-hires", "-e", "o.spr"], scan(4536, 9) + wrote("out.asm")
          + saved("o.spr"), {"a.bmp": bmp(grid(3, 3, table=HIRES))}, {"out.asm": crlf(source(sprites(
              3, 3, table=HIRES))), "o.spr": spritepad(sprites(3, 3, table=HIRES), 12)}),
@@ -201,7 +205,7 @@ CASES = [
     case("a 4-bit picture of width 40", CONVERT, [BAD_WIDTH],
          {"a.bmp": bmp(width=40, height=42, bits=4, clr_used=16, pixels=bytes(840))}),
     case("a 24-bit picture", CONVERT, scan(1512, 1) + NOT_MULTICOLOR,
-         {"a.bmp": bmp(width=24, height=21, bits=24, clr_used=0, pixels=b"\2" * 1512)}, stdin=b"\r\n"),
+         {"a.bmp": bmp(width=24, height=21, bits=24, clr_used=0, pixels=b"\2" * 1512)}, stdin=b"\r\n", waits=True),
     case("bad colours, a line each in plane order", CONVERT + ["-e", "o.spr"],
          scan(2016) + ["> Error: Color 4 found on index $00000 | (X0,Y0)",
                        "> Error: Color 128 found on index $003DE | (X30,Y20)",
@@ -325,25 +329,42 @@ def run_case(options, test):
             os.makedirs(os.path.join(folder, "my tools"))
             program = shutil.copy(program, os.path.join(folder, "my tools"))
         with tempfile.TemporaryFile() as console:
+            process = subprocess.Popen(options.emulator_word + [program] + test["args"], cwd=folder,
+                                       stdin=subprocess.PIPE, stdout=console if test["to_file"] else subprocess.PIPE,
+                                       stderr=subprocess.PIPE)
+            seen, waited = waiting(options, process) if test["waits"] else (b"", True)
             try:
-                result = subprocess.run(options.emulator_word + [program] + test["args"], cwd=folder,
-                                        input=test["stdin"], stdout=console if test["to_file"] else subprocess.PIPE,
-                                        stderr=subprocess.PIPE, timeout=options.time_limit)
+                stdout, stderr = process.communicate(test["stdin"], timeout=options.time_limit)
             except subprocess.TimeoutExpired:
+                process.kill()
                 return ["no end within %.1f seconds" % options.time_limit]
             console.seek(0)
-            stdout = console.read() if test["to_file"] else result.stdout
+            stdout = console.read() if test["to_file"] else seen + stdout
         if test["blank_folder"]:
             os.remove(program)
             os.rmdir(os.path.dirname(program))
         files = folder_contents(folder)
-    return check(options, test, result, stdout, expected_files, files)
+    problems = [] if waited else ["ended without waiting for a line"]
+    return problems + check(options, test, process.returncode, stderr, stdout or b"", expected_files, files)
 
 
-def check(options, test, result, stdout, expected_files, files):
-    problems = ["exit code %d" % result.returncode] if result.returncode else []
-    if result.stderr and not options.emulator_word:
-        problems.append("standard error: %r" % result.stderr[:300])
+def waiting(options, process):
+    """The console output up to its prompt, and whether the program then still waits for a line."""
+    seen, deadline = b"", time.monotonic() + options.time_limit
+    while not seen.lower().endswith((b"continue....\r\n", b"<press enter>\r\n")) and time.monotonic() < deadline:
+        if select.select([process.stdout], [], [], 0.1)[0]:
+            chunk = os.read(process.stdout.fileno(), 65536)
+            seen += chunk
+            if not chunk:
+                break
+    time.sleep(0.3)
+    return seen, process.poll() is None
+
+
+def check(options, test, returncode, stderr, stdout, expected_files, files):
+    problems = ["exit code %d" % returncode] if returncode else []
+    if stderr and not options.emulator_word:
+        problems.append("standard error: %r" % stderr[:300])
     head = [options.banner, ""]
     if test["console"] == "credits":
         lines = stdout.decode("latin-1").split("\r\n")
@@ -365,10 +386,9 @@ def difference(what, expected, actual):
         what, at, len(expected), len(actual), expected[max(0, at - 40):at + 40], actual[max(0, at - 40):at + 40])
 
 
-def run_terminal_case(options):
-    """-p on a pseudo-terminal: the title sequence, the prompt, and a typed line echoed back."""
+def run_terminal_case(options, typed):
+    """-p on a pseudo-terminal: the title sequence, the prompt, then a typed line echoed back, or Ctrl+D."""
     import pty
-    import select
     import termios
     controller, terminal = pty.openpty()
     mode = termios.tcgetattr(terminal)
@@ -380,9 +400,10 @@ def run_terminal_case(options):
     expected = b"\x1b]0;" + options.banner.encode() + b"\x07" + crlf([options.banner, ""] + USAGE + [WAIT])
     seen, deadline = b"", time.monotonic() + options.time_limit
     while time.monotonic() < deadline:
-        if seen == expected and not seen.endswith(b"go on\n"):
-            os.write(controller, b"go on\n")
-            expected += b"go on\n"
+        if seen == expected and typed:
+            os.write(controller, typed)
+            expected += typed.replace(b"\x04", b"")
+            typed = b""
         if select.select([controller], [], [], 0.2)[0]:
             try:
                 seen += os.read(controller, 65536)
@@ -412,11 +433,13 @@ def main():
     share, shares = (int(n) for n in options.group.split("/"))
     selected = [t for n, t in enumerate(CASES) if n % shares == share - 1 and t["only"] in (None, options.system)]
     if options.system == "linux" and share == shares:
-        selected.append(case("-p on a terminal", ["-p"], "terminal"))
+        selected += [case("-p on a terminal, " + key, ["-p"], "terminal", stdin=typed)
+                     for key, typed in (("a line", b"go on\n"), ("Ctrl+D", b"\x04"))]
     failures = 0
     for test in selected:
         started = time.monotonic()
-        problems = run_terminal_case(options) if test["console"] == "terminal" else run_case(options, test)
+        problems = (run_terminal_case(options, test["stdin"]) if test["console"] == "terminal"
+                    else run_case(options, test))
         print("%s %5.1fs  %s" % ("FAIL" if problems else "ok  ", time.monotonic() - started, test["name"]))
         for problem in problems:
             print("      " + problem)
