@@ -32,8 +32,10 @@ PALETTE = "p = Image.frombytes('P', grey.size, grey.tobytes()); p.putpalette(byt
 WRITERS = ("imagemagick", "netpbm", "pillow")
 # tool: (what must be at hand, the program's options, the commands that write tool.bmp or out.bin)
 TOOLS = {
-    "imagemagick": (["convert"], [], ["convert sheet.pgm +dither -remap ramp.pgm -compress None BMP3:tool.bmp",
-                                      "convert sheet.pgm +dither -remap ramp.pgm -compress None tool.bmp"]),
+    # ImageMagick's own convert, whatever else of that name is on the path.
+    "imagemagick": (["/usr/bin/convert"], [], [
+        "/usr/bin/convert sheet.pgm +dither -remap ramp.pgm -compress None BMP3:tool.bmp",
+        "/usr/bin/convert sheet.pgm +dither -remap ramp.pgm -compress None tool.bmp"]),
     "netpbm": (["ppmtobmp"], [], ["ppmtobmp -quiet -bpp=8 -mapfile=ramp.pgm sheet.pgm >tool.bmp"]),
     "pillow": (["/usr/bin/python3 with PIL (python3-pil)"], [], [PILLOW % "grey", PILLOW % PALETTE]),
     "acme": (["acme"], ["-acme"], ["echo '*=$1000' >main.a && echo '!source \"s.asm\"' >>main.a && "
