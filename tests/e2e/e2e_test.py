@@ -13,6 +13,7 @@ import argparse
 import os
 import select
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -67,10 +68,11 @@ def echo(lines):
 
 
 def case(name, args, console, files=None, out=None, stdin=b"", only=None, setup=None, blank_folder=False,
-         to_file=False, waits=False):
-    """waits: the program must still be waiting for a line once all its console output has come."""
+         to_file=False, waits=False, hangup=False):
+    """waits: the program must still be waiting for a line once all its console output has come; hangup:
+    it then gets SIGHUP (the terminal is closed) and must end by it. A console of None is closed at once."""
     return dict(name=name, args=args, console=console, files=files or {}, out=out or {}, stdin=stdin,
-                only=only, setup=setup, blank_folder=blank_folder, to_file=to_file, waits=waits)
+                only=only, setup=setup, blank_folder=blank_folder, to_file=to_file, waits=waits, hangup=hangup)
 
 
 S48 = sprites(2, 2)
@@ -115,6 +117,8 @@ CASES = [
     case("-?", ["-?"], USAGE),
     case("-help over a conversion", CONVERT + ["-help"], USAGE, SHEET),
     case("credits", ["-7305"], "credits", stdin=b"\r\n", waits=True),
+    case("a closed terminal ends the wait", ["-p"], USAGE + [WAIT], waits=True, hangup=True, only="linux"),
+    case("a console closed at once loses no file", CONVERT, None, SHEET, {"out.asm": ASM}, only="linux"),
     case("credits after -h", ["-h", "-7305"], "credits"),
     case("credits over a conversion with -p wait once", ["-p", "-e", "o.spr", "-7305"] + CONVERT, "credits", SHEET),
     case("-s takes -d as its name", ["-s", "-d", "out.asm"], WRONG_TYPE),
@@ -333,6 +337,10 @@ def run_case(options, test):
                                        stdin=subprocess.PIPE, stdout=console if test["to_file"] else subprocess.PIPE,
                                        stderr=subprocess.PIPE)
             seen, waited = waiting(options, process) if test["waits"] else (b"", True)
+            if test["hangup"]:
+                process.send_signal(signal.SIGHUP)
+            if test["console"] is None:
+                process.stdout.close()
             try:
                 stdout, stderr = process.communicate(test["stdin"], timeout=options.time_limit)
             except subprocess.TimeoutExpired:
@@ -362,11 +370,13 @@ def waiting(options, process):
 
 
 def check(options, test, returncode, stderr, stdout, expected_files, files):
-    problems = ["exit code %d" % returncode] if returncode else []
+    problems = ["exit code %d" % returncode] if returncode != (-signal.SIGHUP if test["hangup"] else 0) else []
     if stderr and not options.emulator_word:
         problems.append("standard error: %r" % stderr[:300])
     head = [options.banner, ""]
-    if test["console"] == "credits":
+    if test["console"] is None:
+        pass
+    elif test["console"] == "credits":
         lines = stdout.decode("latin-1").split("\r\n")
         if lines[:2] != head or lines[-1] != "" or credits_problem(lines[2:-1]):
             problems.append("console: %r" % stdout)
