@@ -4,7 +4,8 @@
 # build/afl, writes the seed sheets and the BMP dictionary
 # (tests/fuzz/make_seeds.py), adds the minimized corpus tests/fuzz/corpus/,
 # then runs a main and a secondary afl-fuzz instance side by side, each with
-# its own option words. Fails on any crash or hang and names the inputs.
+# its own option words (multicolour with -hex; hires with -ca65 -v). Fails on
+# any crash or hang and names the inputs.
 #
 #   PIXMOLD_FUZZ_SECONDS  fuzzing time (default 120)
 set -euo pipefail
@@ -42,7 +43,7 @@ run() { # name role option-words...
 }
 status=0
 run main -M -hex & main=$!
-run second -S -acme -v & second=$!
+run second -S -hires -ca65 -v & second=$!
 wait "$main" || status=$?
 wait "$second" || status=$?
 
