@@ -84,7 +84,6 @@ Text SpriteDataLine(const RunOptions& options, const SpriteCell& cell, std::size
 void BuildSpriteDataLine(const RunOptions& options, const SpriteCell& cell, std::size_t row, Text& line)
 {
     line.clear();
-    line.reserve(options.byteDirective.size() + options.commentMarker.size() + kSpriteWidth + 24);
     line += '\t';
     line += options.byteDirective;
     line += '\t';

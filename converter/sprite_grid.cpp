@@ -43,9 +43,7 @@ Text PreviewText(const SpriteCell& cell, std::size_t row)
 
 void BuildSpriteGrid(MachineWord width, MachineWord height, SpriteTable& table)
 {
-    table.cells.clear();
     table.cells.reserve(static_cast<std::size_t>(CountSprites(width, height)));
-    table.spriteCount = 0;
     std::int64_t p = 0;
     for (MachineWord bandTop = 0; bandTop <= height - 1; bandTop += kSpriteHeight) {
         for (MachineWord left = 0; left <= width - 1; left += kSpriteWidth) {

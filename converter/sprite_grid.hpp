@@ -35,7 +35,8 @@ struct SpriteTable {
 Text PreviewText(const SpriteCell& cell, std::size_t row);
 void AppendPreviewText(const SpriteCell& cell, std::size_t row, Text& text);
 
-// Cells are numbered left to right within a band of 21 rows, bands top to bottom.
+// Adds the cells to an empty table, numbered left to right within a band of
+// 21 rows, bands top to bottom.
 void BuildSpriteGrid(MachineWord width, MachineWord height, SpriteTable& table);
 
 // Fills every cell's pixels from its 24 x 21 part of the plane; its data bytes

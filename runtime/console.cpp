@@ -35,11 +35,7 @@ int OpenConsoleSession(const Text& title)
 
 void PrintLine(const Text& text)
 {
-    Text line;
-    line.reserve(text.size() + 2);
-    line += text;
-    line += "\r\n";
-    OsWriteConsole(line);
+    OsWriteConsole(text + "\r\n");
 }
 
 // A CR that ended the previous line as the last byte read may be the first

@@ -124,10 +124,6 @@ void ReadBuffered(FileRecord& record, std::uint8_t* bytes, std::int32_t wanted)
                 static_cast<std::size_t>(copied));
     const std::int32_t rest = wanted - copied;
     record.count = 0;
-    if (rest >= record.size) {
-        ReadFromSystem(record, bytes + copied, rest);
-        return;
-    }
     const std::int32_t delivered = ReadFromSystem(record, record.buffer.get(), record.size);
     record.count = delivered;
     record.filled = delivered;

@@ -17,7 +17,6 @@ Text DecimalText(std::int64_t value)
     } while (magnitude != 0);
 
     Text result;
-    result.reserve(static_cast<std::size_t>(count) + 1);
     if (value < 0) {
         result += '-';
     }
@@ -91,7 +90,6 @@ Text ReplaceAll(const Text& text, const Text& find, const Text& replacement)
         return text;
     }
     Text result;
-    result.reserve(text.size());
     std::size_t position = 0;
     while (position < text.size()) {
         if (text.compare(position, find.size(), find) == 0) {
