@@ -157,10 +157,8 @@ std::int32_t WriteBytes(FileRecord& record, const std::uint8_t* bytes, std::int3
         return WriteToSystem(record, bytes, count);
     }
     if (record.direction == kReading) {
-        // Give back the read-ahead that was not consumed.
-        if (record.count > 0) {
-            OsMoveBack(record.osFile, record.count);
-        }
+        // Only a created file is written, and it is read only at its end (the
+        // buffer is flushed first): no read-ahead is left to give back.
         record.direction = kWriting;
         record.count = record.size;
     }

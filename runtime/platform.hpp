@@ -60,8 +60,6 @@ OsFile OsCreateOrEmpty(const std::string& name);
 std::int32_t OsRead(OsFile file, void* bytes, std::int32_t count);
 std::int32_t OsWrite(OsFile file, const void* bytes, std::int32_t count);
 
-void OsMoveBack(OsFile file, std::int32_t count);
-
 // 1 when the operating system closed the file without reporting an error.
 int OsClose(OsFile file);
 

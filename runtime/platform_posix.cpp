@@ -245,11 +245,6 @@ std::int32_t OsWrite(OsFile file, const void* bytes, std::int32_t count)
     return static_cast<std::int32_t>(written);
 }
 
-void OsMoveBack(OsFile file, std::int32_t count)
-{
-    lseek(Descriptor(file), -static_cast<off_t>(count), SEEK_CUR);
-}
-
 int OsClose(OsFile file)
 {
     // After an interrupted close the descriptor's state is unspecified; it is

@@ -154,11 +154,6 @@ std::int32_t OsWrite(OsFile file, const void* bytes, std::int32_t count)
     return static_cast<std::int32_t>(written);
 }
 
-void OsMoveBack(OsFile file, std::int32_t count)
-{
-    SetFilePointer(Handle(file), -count, nullptr, FILE_CURRENT);
-}
-
 int OsClose(OsFile file)
 {
     return CloseHandle(Handle(file)) != 0 ? 1 : 0;
