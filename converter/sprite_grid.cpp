@@ -6,11 +6,10 @@
 
 namespace {
 
+// The reader has made width and height whole, non-negative multiples of the cell.
 MachineWord CountSprites(MachineWord width, MachineWord height)
 {
-    const MachineWord columns = (width + kSpriteWidth - 1) / kSpriteWidth;
-    const MachineWord bands = (height + kSpriteHeight - 1) / kSpriteHeight;
-    return width <= 0 || height <= 0 ? 0 : columns * bands;
+    return width / kSpriteWidth * (height / kSpriteHeight);
 }
 
 void RefuseSingleColorPicture()
@@ -43,18 +42,15 @@ Text PreviewText(const SpriteCell& cell, std::size_t row)
 
 void BuildSpriteGrid(MachineWord width, MachineWord height, SpriteTable& table)
 {
-    table.cells.reserve(static_cast<std::size_t>(CountSprites(width, height)));
-    std::int64_t p = 0;
-    for (MachineWord bandTop = 0; bandTop <= height - 1; bandTop += kSpriteHeight) {
-        for (MachineWord left = 0; left <= width - 1; left += kSpriteWidth) {
+    table.spriteCount = CountSprites(width, height);
+    table.cells.reserve(static_cast<std::size_t>(table.spriteCount));
+    for (MachineWord top = 0; top < height; top += kSpriteHeight) {
+        for (MachineWord left = 0; left < width; left += kSpriteWidth) {
             SpriteCell& cell = table.cells.emplace_back();
-            cell.firstPixel = static_cast<std::int32_t>(p);
-            cell.x = static_cast<MachineWord>(p % width);
-            cell.y = static_cast<MachineWord>(p / width);
-            table.spriteCount += 1;
-            p += kSpriteWidth;
+            cell.x = left;
+            cell.y = top;
+            cell.firstPixel = static_cast<std::int32_t>(static_cast<std::int64_t>(top) * width + left);
         }
-        p += 20 * static_cast<std::int64_t>(width);
     }
 }
 

@@ -104,7 +104,7 @@ Text ReadLine()
         OsInputStatus status = kInputData;
         const std::int32_t delivered =
             OsReadInput(buffer, static_cast<std::int32_t>(InputRoom(collected.size())), status);
-        if (status == kInputEnd || (status == kInputData && delivered <= 0)) {
+        if (status == kInputEnd) {
             return collected.empty() ? kEndOfInput : collected;
         }
         if (status == kInputFailed) {

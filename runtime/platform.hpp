@@ -42,7 +42,8 @@ void OsWriteConsole(const std::string& line);
 // is not an interactive console, so the caller reads it as a byte stream.
 OsConsoleRead OsReadConsoleLine(std::string& line);
 
-// Reads up to room bytes of redirected standard input.
+// Reads up to room bytes of redirected standard input; kInputData comes with
+// at least one byte, the end of the input as kInputEnd.
 std::int32_t OsReadInput(char* buffer, std::int32_t room, OsInputStatus& status);
 
 [[noreturn]] void OsExitProcess();

@@ -69,19 +69,15 @@ static std::size_t PadLength(std::int64_t length)
 Text PadLeft(const Text& text, std::int64_t length, const Text& fill)
 {
     const std::size_t wanted = PadLength(length);
-    if (text.size() >= wanted) {
-        return text.substr(0, wanted);
-    }
-    return Text(wanted - text.size(), FillCharacter(fill)) + text;
+    const std::size_t kept = std::min(text.size(), wanted);
+    return Text(wanted - kept, FillCharacter(fill)) + text.substr(0, kept);
 }
 
 Text PadRight(const Text& text, std::int64_t length, const Text& fill)
 {
     const std::size_t wanted = PadLength(length);
-    if (text.size() >= wanted) {
-        return text.substr(0, wanted);
-    }
-    return text + Text(wanted - text.size(), FillCharacter(fill));
+    const std::size_t kept = std::min(text.size(), wanted);
+    return text.substr(0, kept) + Text(wanted - kept, FillCharacter(fill));
 }
 
 Text ReplaceAll(const Text& text, const Text& find, const Text& replacement)
