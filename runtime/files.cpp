@@ -84,7 +84,7 @@ std::int32_t FlushFile(FileRecord& record)
     }
     const std::int32_t pending = record.size - record.count;
     record.count = record.size;
-    return pending > 0 ? WriteToSystem(record, record.buffer.get(), pending) : 0;
+    return WriteToSystem(record, record.buffer.get(), pending);
 }
 
 std::int32_t ReadFromSystem(FileRecord& record, std::uint8_t* bytes, std::int32_t count)
