@@ -123,13 +123,9 @@ CASES = [
     case("credits over a conversion with -p wait once", ["-p", "-e", "o.spr", "-7305"] + CONVERT, "credits", SHEET),
     case("-s takes -d as its name", ["-s", "-d", "out.asm"], WRONG_TYPE),
     converts("the later -s and -d count", ["-s", "none.bmp", "-d", "x.asm"] + CONVERT, SHEET["a.bmp"]),
-    case("-acme twice is -acme once", CONVERT + ["-acme", "-acme"], DONE, SHEET,
-         {"out.asm": crlf(source(S48, "-acme"))}),
     case("names with blanks", ["-s", "my sheet.bmp", "-d", "my out.asm"], scan(2016, 4) + wrote("my out.asm"),
          {"my sheet.bmp": SHEET["a.bmp"]}, {"my out.asm": ASM}),
     case("program in a folder with a blank", CONVERT, DONE, SHEET, {"out.asm": ASM}, blank_folder=True),
-    case("-v with the console in a file", CONVERT + ["-v"], scan(2016) + echo(source(S48)), SHEET,
-         {"out.asm": ASM}, to_file=True),
     case("the usage text in a file", ["-p"], USAGE + [WAIT], to_file=True),
 ] + [
     case("-p reads a line ending in %s" % label, ["-p"], USAGE + [WAIT], stdin=data)
@@ -185,10 +181,7 @@ CASES = [
          {"a.bmp": bmp(grid(4, 2), clr_used=0, gap=11)}, {"out.asm": crlf(source(sprites(4, 2)))}),
     case("a sheet read from a named pipe", CONVERT, scan(8064, 16) + wrote("out.asm"), out={
         "out.asm": crlf(source(sprites(4, 4)))}, setup=through_a_pipe, only="linux"),
-    case("PICTURE.BMP passes the type test", ["-s", "PICTURE.BMP"], scan(2016, 4) + [NO_SOURCE_NAME],
-         {"PICTURE.BMP": SHEET["a.bmp"]}),
-    case("a.b.Bmp passes the type test", ["-s", "a.b.Bmp"], scan(2016, 4) + [NO_SOURCE_NAME],
-         {"a.b.Bmp": SHEET["a.bmp"]}),
+    case("A.b.BMP is a bitmap", ["-s", "A.b.BMP"], scan(2016, 4) + [NO_SOURCE_NAME], {"A.b.BMP": SHEET["a.bmp"]}),
 ] + [
     case("the type test refuses %s" % name, ["-s", name, "-d", "out.asm"], WRONG_TYPE,
          {"picture.bmp.txt": b"BM", "picture": b"BM", "dir.bmp/picture": b"BM"})
@@ -207,8 +200,6 @@ CASES = [
     case("height -20", CONVERT, [BAD_HEIGHT], {"a.bmp": bmp(width=48, height=20, top_down=True, pixels=b"")}),
     case("a 4-bit picture", CONVERT, scan(1008) + SIXTEEN,
          {"a.bmp": bmp(width=48, height=42, bits=4, clr_used=16, pixels=bytes(1008))}),
-    case("a 4-bit picture of width 40", CONVERT, [BAD_WIDTH],
-         {"a.bmp": bmp(width=40, height=42, bits=4, clr_used=16, pixels=bytes(840))}),
     case("a 24-bit picture", CONVERT, scan(1512, 1) + NOT_MULTICOLOR,
          {"a.bmp": bmp(width=24, height=21, bits=24, clr_used=0, pixels=b"\2" * 1512)}, stdin=b"\r\n", waits=True),
     case("bad colours, a line each in plane order", CONVERT + ["-e", "o.spr"],
@@ -282,8 +273,6 @@ CASES = [
          {"a.bmp": bmp(grid(2, 2), clr_used=300, palette=0, compression=1)}),
     case("biClrUsed -1", CONVERT, [BAD_PALETTE], {"a.bmp": bmp(grid(2, 2), clr_used=-1, palette=0)}),
     case("biClrUsed 257", CONVERT, [BAD_PALETTE], {"a.bmp": bmp(grid(2, 2), clr_used=257)}),
-    case("a huge picture in a tiny file", CONVERT, [TOO_LARGE], {"a.bmp": bmp(width=2400000, height=2100000,
-                                                                            pixels=bytes(64))}),
     case("more than 2147483647 pixels", CONVERT, [TOO_LARGE], {"a.bmp": bmp(width=48000, height=46998,
                                                                           pixels=bytes(64))}),
     case("too large before the depth", CONVERT, [TOO_LARGE],

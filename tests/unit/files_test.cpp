@@ -144,16 +144,3 @@ TEST(FileService, CloseAllFilesFlushesEveryFile)
     EXPECT_EQ(ReadWholeFile(folder.PathOf("first")) + ReadWholeFile(folder.PathOf("second")), "one\r\ntwo\r\n");
     EXPECT_EQ(WriteLine(first, "late"), 0);
 }
-
-TEST(FileService, SameRegularFileByIdentity)
-{
-    TemporaryFolder folder;
-    const std::string a = folder.PathOf("a.bmp");
-    WriteWholeFile(a, "BM");
-    WriteWholeFile(folder.PathOf("b.bmp"), "BM");
-    std::filesystem::create_directory(folder.PathOf("sub"));
-    EXPECT_EQ(SameRegularFile(a, a) + SameRegularFile(a, folder.PathOf("sub/../a.bmp")), 2);
-    EXPECT_EQ(SameRegularFile(a, folder.PathOf("b.bmp")) + SameRegularFile(a, folder.PathOf("none.bmp")) +
-                  SameRegularFile(folder.PathOf("sub"), folder.PathOf("sub")) + SameRegularFile(a, ""),
-              0);
-}
