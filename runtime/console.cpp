@@ -23,7 +23,6 @@ constexpr std::size_t kMinimumRoom = 512;
 
 void StartRuntime(int argc, char** argv)
 {
-    parameterCursor = 0;
     OsStartPlatform(argc, argv);
 }
 

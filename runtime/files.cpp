@@ -302,9 +302,9 @@ std::int64_t WriteLine(FileHandle handle, const Text& text)
     if (record == nullptr) {
         return 0;
     }
-    static const std::uint8_t kLineEnd[2] = {13, 10};
+    static const std::uint8_t kLineEnd[] = {13, 10};
     const std::int64_t written = WriteText(*record, text);
-    return written + WriteBytes(*record, kLineEnd, 2);
+    return written + WriteBytes(*record, kLineEnd, sizeof kLineEnd);
 }
 
 int CloseFile(FileHandle handle)

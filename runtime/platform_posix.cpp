@@ -122,8 +122,7 @@ int OsParameter(std::int32_t index, std::string& parameter)
     if (index < 0 || argumentVector == nullptr || index >= argumentCount - 1) {
         return 0;
     }
-    const char* argument = argumentVector[index + 1];
-    parameter = argument == nullptr ? std::string() : std::string(argument);
+    parameter = argumentVector[index + 1]; // never null before argv[argc]
     return 1;
 }
 
@@ -219,7 +218,7 @@ OsFile OsCreateOrEmpty(const std::string& name)
     if (descriptor < 0) {
         descriptor = open(name.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
     }
-    return descriptor < 0 ? kNoOsFile : descriptor;
+    return descriptor; // -1 on failure, which is kNoOsFile
 }
 
 std::int32_t OsRead(OsFile file, void* bytes, std::int32_t count)

@@ -1,5 +1,7 @@
 #include "text.hpp"
 
+#include <algorithm>
+
 #include "platform.hpp"
 
 Text DecimalText(std::int64_t value)
@@ -63,7 +65,7 @@ static char FillCharacter(const Text& fill)
 
 static std::size_t PadLength(std::int64_t length)
 {
-    return length < 0 ? 0 : static_cast<std::size_t>(length);
+    return static_cast<std::size_t>(std::max<std::int64_t>(length, 0));
 }
 
 Text PadLeft(const Text& text, std::int64_t length, const Text& fill)
