@@ -132,6 +132,7 @@ CASES = [
     for label, data in (("CR LF", b"abc\r\ndef\r\n"), ("LF", b"abc\ndef"), ("nothing", b"abc"), ("CR", b"abc\r"),
                         ("two parts", (b"a" * 3000, b"b" * 5000 + b"\r\n")))
 ] + [
+    case("-p with a folder as standard input", ["-p"], USAGE + [WAIT], stdin=None, only="linux"),
     case("-p after an error", ["-p", "-s", "none.bmp"], [NOT_FOUND, WAIT], stdin=b"\r\n"),
     case("-p after a conversion", CONVERT + ["-p"], DONE + [WAIT], SHEET, {"out.asm": ASM}, stdin=b"\r\n"),
 ] + [
@@ -323,17 +324,18 @@ def run_case(options, test):
             os.makedirs(os.path.join(folder, "my tools"))
             program = shutil.copy(program, os.path.join(folder, "my tools"))
         with tempfile.TemporaryFile() as console:
-            process = subprocess.Popen(options.emulator_word + [program] + test["args"], cwd=folder,
-                                       stdin=subprocess.PIPE, stdout=console if test["to_file"] else subprocess.PIPE,
-                                       stderr=subprocess.PIPE)
+            reader = subprocess.PIPE if test["stdin"] is not None else os.open(folder, os.O_RDONLY)  # unreadable
+            process = subprocess.Popen(options.emulator_word + [program] + test["args"], cwd=folder, stdin=reader,
+                                       stdout=console if test["to_file"] else subprocess.PIPE, stderr=subprocess.PIPE)
             seen, waited = waiting(options, process) if test["waits"] else (b"", True)
             if test["hangup"]:
                 process.send_signal(signal.SIGHUP)
             if test["console"] is None:
                 process.stdout.close()
             first, stdin = test["stdin"] if isinstance(test["stdin"], tuple) else (b"", test["stdin"])
-            process.stdin.write(first)  # a first part of the input, and the rest a moment later
-            process.stdin.flush()
+            if process.stdin:
+                process.stdin.write(first)  # a first part of the input, and the rest a moment later
+                process.stdin.flush()
             time.sleep(0.3 if first else 0)
             try:
                 stdout, stderr = process.communicate(stdin, timeout=options.time_limit)
