@@ -1,46 +1,86 @@
 #include "bitmap_reader.hpp"
 
 #include <algorithm>
-#include <vector>
+#include <cstdlib>
 
 #include "runtime/console.hpp"
 #include "runtime/files.hpp"
 
 namespace {
 
-// An 8-bit picture's position in the file and the order of its rows.
-struct PixelLayout {
-    std::int64_t position = 0; // bytes consumed so far
-    bool topDown = false;
-    std::int64_t pixelCount = 0; // width x height
+// The file and info headers in file order, named as in the BMP format.
+struct BitmapHeader {
+    std::int16_t bfType = 0;
+    std::int32_t bfSize = 0;
+    std::int32_t bfReserved = 0; // bfReserved1 and bfReserved2, read together
+    std::int32_t bfOffBits = 0;
+    std::int32_t biSize = 0;
+    std::int32_t biWidth = 0;
+    std::int32_t biHeight = 0;
+    std::int16_t biPlanes = 0;
+    std::int16_t biBitCount = 0;
+    std::int32_t biCompression = 0;
+    std::int32_t biSizeImage = 0;
+    std::int32_t biXPelsPerMeter = 0;
+    std::int32_t biYPelsPerMeter = 0;
+    std::int32_t biClrUsed = 0;
+    std::int32_t biClrImportant = 0;
 };
 
-[[noreturn]] void Fail(const Text& line)
+constexpr std::int32_t kBitmapSignature = 19778; // "BM"
+constexpr std::int64_t kHeaderBytes = 54;
+constexpr std::int32_t kMaximumPaletteEntries = 256;
+// Pictures of more pixels do not fit the 32-bit pixel index of a sprite cell.
+constexpr std::int64_t kMaximumPixels = 2147483647;
+// A header may claim at most this many pixels beyond the bytes its file holds;
+// missing pixels read as index 0, but memory and time stay bounded by the file.
+constexpr std::int64_t kMaximumMissingPixels = 16777216;
+
+// One sheet being read: the run's options, the open file and where it stands.
+struct SheetReader {
+    const RunOptions& options;
+    FileHandle file;
+    BitmapHeader header;
+    std::int64_t position = 0; // bytes consumed so far
+    std::int64_t pixelCount = 0; // width x height
+    bool topDown = false;
+};
+
+// Every refusal of the sheet ends the run here. The sheet is closed first, so
+// that a paint program may save it again while -p waits for RETURN.
+[[noreturn]] void Refuse(const SheetReader& reader, std::initializer_list<Text> lines)
 {
-    PrintLine(line);
-    Quit(1);
-    EndProgram();
+    CloseFile(reader.file);
+    FailRun(reader.options, lines);
 }
 
-void CheckFileType(const Text& sourceFile)
+void CheckFileType(const SheetReader& reader)
 {
-    if (!TextEquals(LowerCase(ExtensionOf(sourceFile)), "bmp")) {
-        PrintLine("");
-        PrintLine("> Error: Wrong filetype.");
-        PrintLine(">        Only *.bmp ,256colors indexed, uncompressed files are allowed.");
-        PrintLine("");
-        Quit(1);
+    if (!TextEquals(LowerCase(ExtensionOf(reader.options.sourceFile)), "bmp")) {
+        Refuse(reader, {"", "> Error: Wrong filetype.",
+                        ">        Only *.bmp ,256colors indexed, uncompressed files are allowed.", ""});
     }
 }
 
-void ReadBitmapHeader(FileHandle file, BitmapHeader& header)
+void OpenSheet(SheetReader& reader)
 {
+    reader.file = OpenInputFile(reader.options.sourceFile);
+    if (IsNullHandle(reader.file)) {
+        Refuse(reader, {"> Error: Source bitmap file not found."});
+    }
+}
+
+// The casts keep the 16-bit fields' own width.
+void ReadBitmapHeader(SheetReader& reader)
+{
+    BitmapHeader& header = reader.header;
+    const FileHandle file = reader.file;
     header.bfType = static_cast<std::int16_t>(ReadInt16(file));
     header.bfSize = ReadInt32(file);
     header.bfReserved = ReadInt32(file);
     header.bfOffBits = ReadInt32(file);
     if (header.bfType != kBitmapSignature) {
-        Fail("> Error: BITMAPHEADER check failed.");
+        Refuse(reader, {"> Error: BITMAPHEADER check failed."});
     }
     header.biSize = ReadInt32(file);
     header.biWidth = ReadInt32(file);
@@ -53,194 +93,169 @@ void ReadBitmapHeader(FileHandle file, BitmapHeader& header)
     header.biYPelsPerMeter = ReadInt32(file);
     header.biClrUsed = ReadInt32(file);
     header.biClrImportant = ReadInt32(file);
+    reader.position = kHeaderBytes;
 }
 
 // Reading the palette is what moves the file past it; its values are not used.
-void ReadPalette(FileHandle file, const BitmapHeader& header, PixelLayout& layout)
+void SkipPalette(SheetReader& reader)
 {
-    if (header.biClrUsed < 0 || header.biClrUsed > kMaximumPaletteEntries) {
-        Fail("> Error: Bitmap palette size is invalid.");
+    const std::int32_t entries = reader.header.biClrUsed;
+    if (entries < 0 || entries > kMaximumPaletteEntries) {
+        Refuse(reader, {"> Error: Bitmap palette size is invalid."});
     }
-    std::vector<std::int32_t> palette(static_cast<std::size_t>(header.biClrUsed) * 4);
-    for (std::int32_t& entry : palette) {
-        entry = ReadInt8(file);
+    for (std::int32_t byte = 0; byte < 4 * entries; byte += 1) {
+        ReadInt8(reader.file);
     }
-    layout.position = kHeaderBytes + static_cast<std::int64_t>(palette.size());
+    reader.position += 4 * entries;
 }
 
-void CheckFormat(const BitmapHeader& header, SourceBitmap& bitmap, PixelLayout& layout)
+void CheckFormat(SheetReader& reader, SourceBitmap& bitmap)
 {
+    const BitmapHeader& header = reader.header;
     if (header.biCompression != 0) {
-        Fail("Error: Wromg bitmap format. Use only UNCOMPRESSED 256color files.");
+        Refuse(reader, {"Error: Wromg bitmap format. Use only UNCOMPRESSED 256color files."});
     }
     if (header.biWidth % 24 != 0) {
-        Fail("Error: Wromg bitmap width. Bitmap width must be a multiple of 24.");
+        Refuse(reader, {"Error: Wromg bitmap width. Bitmap width must be a multiple of 24."});
     }
     if (header.biWidth < 0) {
-        Fail("> Error: Negative bitmap width is not supported.");
+        Refuse(reader, {"> Error: Negative bitmap width is not supported."});
     }
     if (header.biHeight % 21 != 0) {
-        Fail("Error: Wromg bitmap hight. Bitmap hight must be a multiple of 21.");
+        Refuse(reader, {"Error: Wromg bitmap hight. Bitmap hight must be a multiple of 21."});
     }
     // A negative height means the rows are stored top row first.
-    layout.topDown = header.biHeight < 0;
+    reader.topDown = header.biHeight < 0;
     bitmap.width = header.biWidth;
-    bitmap.height = static_cast<MachineWord>(layout.topDown ? -static_cast<std::int64_t>(header.biHeight)
-                                                            : header.biHeight);
-    layout.pixelCount = static_cast<std::int64_t>(bitmap.width) * bitmap.height;
+    bitmap.height = static_cast<MachineWord>(std::abs(std::int64_t{header.biHeight})); // at most 2147483646 here
+    reader.pixelCount = std::int64_t{bitmap.width} * bitmap.height;
 }
 
-// Refuses pictures too large for the sprite cells, for memory, or for the
-// bytes their file can hold.
-void CheckPictureSize(FileHandle file, const PixelLayout& layout)
+// Refuses pictures too large for the sprite cells or for the bytes their file
+// can hold; then makes the zero-filled plane.
+void MakePixelPlane(const SheetReader& reader, SourceBitmap& bitmap)
 {
-    const std::int64_t pixelCount = layout.pixelCount;
-    const std::int64_t fileSize = FileSizeOf(file);
-    const std::int64_t bytesLeft = fileSize < 0 ? pixelCount : std::max<std::int64_t>(fileSize - layout.position, 0);
-    if (pixelCount > kMaximumPixels || pixelCount - bytesLeft > kMaximumMissingPixels) {
-        Fail("> Error: Bitmap is too large.");
+    const std::int64_t fileSize = FileSizeOf(reader.file);
+    const std::int64_t bytesLeft =
+        fileSize < 0 ? reader.pixelCount : std::max<std::int64_t>(fileSize - reader.position, 0);
+    if (reader.pixelCount > kMaximumPixels || reader.pixelCount - bytesLeft > kMaximumMissingPixels) {
+        Refuse(reader, {"> Error: Bitmap is too large."});
     }
-}
-
-void MakePixelPlane(SourceBitmap& bitmap, const PixelLayout& layout)
-{
-    if (!MakePlane(bitmap.pixels, layout.pixelCount)) {
-        Fail("> Error: Bitmap is too large.");
-    }
+    bitmap.pixels.assign(static_cast<std::size_t>(reader.pixelCount), 0); // 0 to 2^31 - 1 here
 }
 
 // The pixel rows start at bfOffBits when that lies past the palette and the
 // whole picture fits in the file from there (larger info headers, gaps);
 // otherwise right after the palette.
-void MoveToPixelRows(FileHandle file, const BitmapHeader& header, PixelLayout& layout)
+void MoveToPixelRows(SheetReader& reader)
 {
-    const std::int64_t fileSize = FileSizeOf(file);
-    if (header.bfOffBits > layout.position && fileSize >= 0 && header.bfOffBits + layout.pixelCount <= fileSize) {
-        for (std::int64_t skipped = layout.position; skipped < header.bfOffBits; skipped += 1) {
-            ReadInt8(file);
+    const std::int64_t offset = reader.header.bfOffBits;
+    const std::int64_t fileSize = FileSizeOf(reader.file);
+    if (offset > reader.position && fileSize >= 0 && offset + reader.pixelCount <= fileSize) {
+        for (; reader.position < offset; reader.position += 1) {
+            ReadInt8(reader.file);
         }
-        layout.position = header.bfOffBits;
     }
 }
 
 // BMP rows are stored bottom row first unless the height was negative; the
 // plane always ends up top row first. Each row is read whole, straight into
-// the plane: the indexes are bytes, so no wider copy of the picture is kept.
-void ReadPixelRows(FileHandle file, SourceBitmap& bitmap, const PixelLayout& layout)
+// the plane.
+void ReadPixelRows(const SheetReader& reader, SourceBitmap& bitmap)
 {
-    const std::int64_t width = bitmap.width;
-    const std::int64_t height = bitmap.height;
     // Rows without columns hold no pixels: a height of up to 2147483646 would
     // otherwise cost seconds for nothing.
-    if (width <= 0) {
+    if (bitmap.width == 0) {
         return;
     }
-    for (std::int64_t fileRow = 0; fileRow < height; fileRow += 1) {
-        const std::int64_t row = layout.topDown ? fileRow : height - 1 - fileRow;
-        ReadBytes(file, &bitmap.pixels.entries[static_cast<std::size_t>(row * width)], width);
+    const std::size_t rowBytes = static_cast<std::size_t>(bitmap.width); // positive here
+    for (MachineWord fileRow = 0; fileRow < bitmap.height; fileRow += 1) {
+        const MachineWord row = reader.topDown ? fileRow : bitmap.height - 1 - fileRow;
+        ReadBytes(reader.file, bitmap.pixels.data() + row * bitmap.width, rowBytes);
     }
 }
 
-// Walks the plane in order, top row first; index 255 becomes 0 in place. A
-// multicolour picture may use the indexes 0 to 3, a hires picture 0 and 1.
-void ScanColors(SourceBitmap& bitmap, bool hires)
-{
-    const std::uint8_t highestIndex = hires ? 1 : 3;
-    ColorScan& scan = bitmap.scan;
-    std::uint8_t* pixels = bitmap.pixels.entries.get();
-    for (MachineWord p = 0; p < bitmap.pixels.count; p += 1) {
-        const std::uint8_t color = pixels[p];
-        if (color <= 1) {
-            continue;
-        }
-        if (color == 255) {
-            pixels[p] = 0;
-            scan.color255Found = true;
-            scan.color255Count += 1;
-        } else if (color > highestIndex) {
-            scan.badColorFound = true;
-            PrintLine(ColorErrorLine(color, p, bitmap.width));
-        } else {
-            scan.multicolorFound = true;
-        }
-    }
-}
-
-void RefuseBadColors(FileHandle file, bool hires)
-{
-    PrintLine(hires ? "> Use colors 0-1 and 255 for hires pictures only."
-                    : "> Use colors 0-3 and 255 for your pictures only.");
-    PrintLine("> Exit program... No data converted.");
-    PrintLine("");
-    CloseFile(file);
-    Quit(1);
-}
-
-void RefuseSixteenColors(FileHandle file)
-{
-    PrintLine("> Error. Source bitmap has only 16 colors.");
-    PrintLine("> Please use 256color pics only.");
-    PrintLine("> Exit program... No data converted.");
-    PrintLine("");
-    CloseFile(file);
-    Quit(1);
-}
-
-// A picture of another depth reads no pixels: as multicolour sprites it is then
-// refused as single-colour, but as hires sprites it would convert to empty ones.
-void RefuseHiresDepth(FileHandle file, std::int16_t bitCount)
-{
-    PrintLine("> Error: Source bitmap has " + DecimalText(bitCount) +
-              " bits per pixel. Please use 256color pics only.");
-    CloseFile(file);
-    Quit(1);
-}
-
-} // namespace
-
+// The whole index in hexadecimal, at least five digits, and its column and row.
 Text ColorErrorLine(std::uint8_t color, std::int64_t index, std::int64_t width)
 {
-    // The whole index, at least five digits.
     const Text hexIndex = HexText(index, 0);
     const Text indexField = hexIndex.size() < 5 ? PadLeft(hexIndex, 5, "0") : hexIndex;
     return "> Error: Color " + DecimalText(color) + " found on index $" + indexField + " | (X" +
            DecimalText(index % width) + ",Y" + DecimalText(index / width) + ")";
 }
 
-void LoadSourceBitmap(const RunOptions& options, SourceBitmap& bitmap)
+// Walks the plane in order, top row first, with a line for every index above
+// highestIndex; index 255 becomes 0 in place. True when no index was refused.
+bool ScanColors(SourceBitmap& bitmap, std::uint8_t highestIndex)
 {
-    CheckFileType(options.sourceFile);
-    const FileHandle file = OpenInputFile(options.sourceFile);
-    if (IsNullHandle(file)) {
-        Fail("> Error: Source bitmap file not found.");
-    }
-    BitmapHeader& header = bitmap.header;
-    PixelLayout layout;
-    ReadBitmapHeader(file, header);
-    ReadPalette(file, header, layout);
-    CheckFormat(header, bitmap, layout);
-    CheckPictureSize(file, layout);
-
-    MakePixelPlane(bitmap, layout);
-    PrintLine("> Scanning " + DecimalText(header.biSizeImage) + " bytes of pixeldata...");
-    bitmap.scan.color255Count = 0;
-    if (header.biBitCount == 4) {
-        RefuseSixteenColors(file);
-    }
-    const bool hires = options.hiresSprites == 1;
-    if (header.biBitCount == 8) {
-        MoveToPixelRows(file, header, layout);
-        ReadPixelRows(file, bitmap, layout);
-        ScanColors(bitmap, hires);
-        if (bitmap.scan.badColorFound) {
-            RefuseBadColors(file, hires);
+    ColorScan& scan = bitmap.scan;
+    bool allowed = true;
+    std::int64_t index = 0;
+    for (std::uint8_t& pixel : bitmap.pixels) {
+        if (pixel == 255) {
+            pixel = 0;
+            scan.color255Found = true;
+            scan.color255Count += 1;
+        } else if (pixel > highestIndex) {
+            allowed = false;
+            PrintLine(ColorErrorLine(pixel, index, bitmap.width));
+        } else if (pixel > 1) {
+            scan.multicolorFound = true;
         }
-    } else if (hires) {
-        RefuseHiresDepth(file, header.biBitCount);
+        index += 1;
     }
-    CloseFile(file);
+    return allowed;
+}
+
+// A multicolour picture may use the indexes 0 to 3, a hires picture 0 and 1.
+void ReadIndexes(SheetReader& reader, SourceBitmap& bitmap)
+{
+    const bool hires = reader.options.hiresSprites;
+    MoveToPixelRows(reader);
+    ReadPixelRows(reader, bitmap);
+    if (!ScanColors(bitmap, hires ? 1 : 3)) {
+        Refuse(reader, {hires ? "> Use colors 0-1 and 255 for hires pictures only."
+                              : "> Use colors 0-3 and 255 for your pictures only.",
+                        "> Exit program... No data converted.", ""});
+    }
+}
+
+// Only 8-bit pictures are read. Another depth leaves the plane all 0: as
+// multicolour sprites the picture is then refused as single-colour by the
+// sprite grid, but as hires sprites it would convert to empty ones.
+void ReadSheetPixels(SheetReader& reader, SourceBitmap& bitmap)
+{
+    const std::int16_t bitCount = reader.header.biBitCount;
+    if (bitCount == 4) {
+        Refuse(reader, {"> Error. Source bitmap has only 16 colors.", "> Please use 256color pics only.",
+                        "> Exit program... No data converted.", ""});
+    }
+    if (bitCount == 8) {
+        ReadIndexes(reader, bitmap);
+    } else if (reader.options.hiresSprites) {
+        Refuse(reader, {"> Error: Source bitmap has " + DecimalText(bitCount) +
+                        " bits per pixel. Please use 256color pics only."});
+    }
+}
+
+} // namespace
+
+SourceBitmap LoadSourceBitmap(const RunOptions& options)
+{
+    SourceBitmap bitmap;
+    SheetReader reader{options, FileHandle(), BitmapHeader()};
+    CheckFileType(reader);
+    OpenSheet(reader);
+    ReadBitmapHeader(reader);
+    SkipPalette(reader);
+    CheckFormat(reader, bitmap);
+    MakePixelPlane(reader, bitmap);
+    PrintLine("> Scanning " + DecimalText(reader.header.biSizeImage) + " bytes of pixeldata...");
+    ReadSheetPixels(reader, bitmap);
+    CloseFile(reader.file);
     if (bitmap.scan.color255Found) {
         PrintLine("> Info: " + DecimalText(bitmap.scan.color255Count) +
                   " pixel found with color index 255. Set to index 0..");
     }
+    return bitmap;
 }

@@ -1,5 +1,7 @@
 #include "driver.hpp"
 
+#include <new>
+
 #include "bitmap_reader.hpp"
 #include "runtime/console.hpp"
 #include "source_writer.hpp"
@@ -14,9 +16,10 @@ const Text kVersionText = sizeof(void*) == 8 ? " V0.3.442 BETA written 2013 by "
 const Text kAuthorText = "-zarn of QTV";
 const Text kGroupText = "Mossgrove";
 
+// One byte, so 256 counted options wrap to none.
 void CountOption(RunOptions& options)
 {
-    options.countedOptions = static_cast<std::uint8_t>(options.countedOptions + 1);
+    ++options.countedOptions;
 }
 
 // Whether an option counts towards "some option was given" (all but -p).
@@ -33,7 +36,7 @@ struct OptionEntry {
 
 void SetShowUsage(RunOptions& options, const Text&)
 {
-    options.showUsage = 1;
+    options.showUsage = true;
 }
 
 void SetAcmeSyntax(RunOptions& options, const Text&)
@@ -52,7 +55,7 @@ void SetCa65Syntax(RunOptions& options, const Text&)
 void SetSpritePadFile(RunOptions& options, const Text& name)
 {
     options.spritePadFile = name;
-    options.exportSpritePad = 1;
+    options.exportSpritePad = true;
 }
 
 // Compared in this order; options are case-sensitive. The usage text lists them
@@ -63,13 +66,13 @@ const OptionEntry kOptions[] = {
     {"-h", kCounted, kNoName, SetShowUsage},
     {"-s", kCounted, kTakesName, [](RunOptions& options, const Text& name) { options.sourceFile = name; }},
     {"-d", kCounted, kTakesName, [](RunOptions& options, const Text& name) { options.sourceOutputFile = name; }},
-    {"-p", kNotCounted, kNoName, [](RunOptions& options, const Text&) { options.waitForReturn = 1; }},
-    {"-hex", kCounted, kNoName, [](RunOptions& options, const Text&) { options.hexOutput = 1; }},
+    {"-p", kNotCounted, kNoName, [](RunOptions& options, const Text&) { options.waitForReturn = true; }},
+    {"-hex", kCounted, kNoName, [](RunOptions& options, const Text&) { options.hexOutput = true; }},
     {"-acme", kCounted, kNoName, SetAcmeSyntax},
-    {"-v", kCounted, kNoName, [](RunOptions& options, const Text&) { options.verbose = 1; }},
-    {"-7305", kCounted, kNoName, [](RunOptions& options, const Text&) { options.showCredits = 1; }},
+    {"-v", kCounted, kNoName, [](RunOptions& options, const Text&) { options.verbose = true; }},
+    {"-7305", kCounted, kNoName, [](RunOptions& options, const Text&) { options.showCredits = true; }},
     {"-e", kCounted, kTakesName, SetSpritePadFile},
-    {"-hires", kCounted, kNoName, [](RunOptions& options, const Text&) { options.hiresSprites = 1; }},
+    {"-hires", kCounted, kNoName, [](RunOptions& options, const Text&) { options.hiresSprites = true; }},
     {"-ca65", kCounted, kNoName, SetCa65Syntax},
 };
 
@@ -129,23 +132,24 @@ const char* const kCreditsScreen[] = {
         PrintLine(line);
     }
     ReadLine();
-    EndProgram();
+    EndProgram(0);
 }
-
-} // namespace
 
 Text BannerText()
 {
     return kProgramName + kVersionText + kAuthorText + " | " + kGroupText;
 }
 
+// Reads the command line into options, up to its end or its first empty
+// parameter.
 void ReadOptions(RunOptions& options)
 {
+    ParameterCursor cursor;
     for (;;) {
-        const Text parameter = NextParameter();
+        const Text parameter = NextParameter(cursor);
         if (const OptionEntry* option = FindOption(parameter)) {
             // A name option takes the next parameter, whatever it is.
-            option->apply(options, option->naming == kTakesName ? NextParameter() : Text());
+            option->apply(options, option->naming == kTakesName ? NextParameter(cursor) : Text());
             if (option->counting == kCounted) {
                 CountOption(options);
             }
@@ -156,38 +160,40 @@ void ReadOptions(RunOptions& options)
     }
 }
 
-void RunConverter()
+[[noreturn]] void Run(RunOptions& options)
 {
-    RunOptions& options = CurrentRunOptions();
-    options = RunOptions();
-    SourceBitmap bitmap;
-    SpriteTable sprites;
-
     const Text banner = BannerText();
-    if (!OpenConsoleSession(banner)) {
-        Quit(1);
-    }
+    OpenConsoleSession(banner);
     PrintLine(banner);
     PrintLine("");
-
     ReadOptions(options);
-    if (options.showCredits == 1) {
+    if (options.showCredits) {
         ShowCredits();
     }
     if (options.countedOptions == 0) {
-        options.showUsage = 1;
+        options.showUsage = true;
     }
-    if (options.showUsage == 1) {
+    if (options.showUsage) {
         PrintUsage();
-        Quit(1);
+        EndRun(options);
     }
-
-    LoadSourceBitmap(options, bitmap);
-    ConvertSprites(options, bitmap, sprites);
+    const SpriteTable sprites = ConvertSprites(options, LoadSourceBitmap(options));
     WriteSourceFile(options, sprites);
-    if (options.exportSpritePad == 1) {
+    if (options.exportSpritePad) {
         WriteSpritePadFile(options, sprites);
     }
-    Quit(1);
-    EndProgram(); // Quit(1) does not return; this keeps the compiler sure of it
+    EndRun(options);
+}
+
+} // namespace
+
+void RunConverter()
+{
+    RunOptions options;
+    try {
+        Run(options);
+    } catch (const std::bad_alloc&) {
+        // The one place where running out of memory becomes a message.
+        FailRun(options, {"> Error: Out of memory."});
+    }
 }

@@ -1,14 +1,11 @@
 #include "output_file.hpp"
 
-#include "runtime/console.hpp"
-
 namespace {
 
-void RefuseOverwriting(const Text& outputFile, const ProtectedFile& protectedFile)
+void RefuseOverwriting(const RunOptions& options, const Text& outputFile, const ProtectedFile& protectedFile)
 {
     if (!TextEquals(protectedFile.refusal, "") && SameRegularFile(outputFile, protectedFile.name)) {
-        PrintLine(protectedFile.refusal + outputFile);
-        Quit(1);
+        FailRun(options, {protectedFile.refusal + outputFile});
     }
 }
 
@@ -18,23 +15,20 @@ FileHandle OpenOutputFile(const RunOptions& options, const Text& name, const Tex
                           const ProtectedFile& protectedFile)
 {
     if (TextEquals(name, "")) {
-        PrintLine(missingNameLine);
-        Quit(1);
+        FailRun(options, {missingNameLine});
     }
-    RefuseOverwriting(name, ProtectedFile{options.sourceFile, "> Error: Destination file is the source bitmap: "});
-    RefuseOverwriting(name, protectedFile);
+    RefuseOverwriting(options, name, {options.sourceFile, "> Error: Destination file is the source bitmap: "});
+    RefuseOverwriting(options, name, protectedFile);
     const FileHandle file = CreateOutputFile(name);
     if (IsNullHandle(file)) {
-        PrintLine("> Error: Unable to create file: " + name);
-        Quit(1);
+        FailRun(options, {"> Error: Unable to create file: " + name});
     }
     return file;
 }
 
-void CloseOutputFile(FileHandle file, const Text& name)
+void CloseOutputFile(const RunOptions& options, FileHandle file, const Text& name)
 {
     if (!CloseFile(file)) {
-        PrintLine("> Error: Unable to write file: " + name);
-        Quit(1);
+        FailRun(options, {"> Error: Unable to write file: " + name});
     }
 }

@@ -13,10 +13,10 @@ struct ProtectedFile {
 };
 
 // Refuses an empty name (with missingNameLine), a name that is the source
-// bitmap, then one that is the protected file; then creates the file, or empties
-// it, for writing.
+// bitmap, then one that is the protected file; then creates the file, or
+// empties it, for writing.
 FileHandle OpenOutputFile(const RunOptions& options, const Text& name, const Text& missingNameLine,
                           const ProtectedFile& protectedFile = ProtectedFile());
 
 // Closes the file; ends the run when not every byte written reached it.
-void CloseOutputFile(FileHandle file, const Text& name);
+void CloseOutputFile(const RunOptions& options, FileHandle file, const Text& name);

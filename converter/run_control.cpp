@@ -4,36 +4,42 @@
 
 namespace {
 
-RunOptions runOptions;
+void PrintLines(std::initializer_list<Text> lines)
+{
+    for (const Text& line : lines) {
+        PrintLine(line);
+    }
+}
+
+// The wait of -p, before the program ends.
+void WaitIfAsked(const RunOptions& options)
+{
+    if (options.waitForReturn) {
+        PrintLine("> Press RETURN to continue....");
+        ReadLine();
+    }
+}
 
 } // namespace
 
-RunOptions& CurrentRunOptions()
+void EndRun(const RunOptions& options)
 {
-    return runOptions;
+    WaitIfAsked(options);
+    EndProgram(0);
 }
 
-void Quit(std::int32_t mode)
+void FailRun(const RunOptions& options, std::initializer_list<Text> lines)
 {
-    switch (mode) {
-    case 0:
-    case 1:
-        if (runOptions.waitForReturn == 1) {
-            PrintLine("> Press RETURN to continue....");
-            ReadLine();
-        }
-        if (mode == 1) {
-            EndProgram();
-        }
-        return;
-    case 2:
-        PrintLine("> pixmold BETA VERSION !");
-        PrintLine("> ERROR: Function not supported yet..");
-        PrintLine("");
-        PrintLine("> Press RETURN To Continue....");
-        ReadLine();
-        EndProgram();
-    default:
-        return;
-    }
+    PrintLines(lines);
+    WaitIfAsked(options);
+    EndProgram(0);
+}
+
+void FailUnsupportedRun(const RunOptions&, std::initializer_list<Text> lines)
+{
+    PrintLines(lines);
+    PrintLines({"> pixmold BETA VERSION !", "> ERROR: Function not supported yet..", "",
+                "> Press RETURN To Continue...."});
+    ReadLine();
+    EndProgram(0);
 }

@@ -1,8 +1,9 @@
-// The run's options and its end: what the command line asked for, and Quit,
-// which every phase calls to end the run.
+// The run's options and its ends: what the command line asked for, and the
+// three ways a run ends, none of which returns.
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 
 #include "runtime/text.hpp"
 
@@ -10,23 +11,26 @@ struct RunOptions {
     Text sourceFile;
     Text sourceOutputFile;
     Text spritePadFile;
-    int exportSpritePad = 0;
-    int waitForReturn = 0;
-    int hexOutput = 0;
-    int verbose = 0;
-    int showCredits = 0;
-    int showUsage = 0;
-    int hiresSprites = 0; // -hires: single-colour sprites, one bit per picture column
+    bool exportSpritePad = false;
+    bool waitForReturn = false;
+    bool hexOutput = false;
+    bool verbose = false;
+    bool showCredits = false;
+    bool showUsage = false;
+    bool hiresSprites = false; // -hires: single-colour sprites, one bit per picture column
     std::uint8_t countedOptions = 0; // one byte: 256 counted options wrap to 0
     Text commentMarker = "//";
     Text byteDirective = ".byte";
 };
 
-// The options of this run. The driver reads the command line into them; Quit
-// consults them for the -p wait, whenever it is called.
-RunOptions& CurrentRunOptions();
+// The end of a run that did what it was asked: the -p wait, then the end of
+// the program.
+[[noreturn]] void EndRun(const RunOptions& options);
 
-// 1: wait for RETURN when -p was given, then end the program.
-// 2: the unsupported-picture lines, an unconditional wait, then the end.
-// 0: only the -p wait. Any other mode does nothing.
-void Quit(std::int32_t mode);
+// The end of a failed run: its lines, then the -p wait and the end of the
+// program.
+[[noreturn]] void FailRun(const RunOptions& options, std::initializer_list<Text> lines);
+
+// The end of a run whose picture cannot be converted: its lines, then the
+// unsupported-function lines and a wait for RETURN, with or without -p.
+[[noreturn]] void FailUnsupportedRun(const RunOptions& options, std::initializer_list<Text> lines);

@@ -7,47 +7,26 @@
 #include <vector>
 
 #include "bitmap_reader.hpp"
-#include "plane.hpp"
-#include "run_control.hpp"
 
-constexpr MachineWord kSpriteWidth = 24;
-constexpr MachineWord kSpriteHeight = 21;
-constexpr std::size_t kSpritePixels = 504;
+constexpr std::size_t kSpriteWidth = 24;
+constexpr std::size_t kSpriteHeight = 21;
 constexpr std::size_t kSpriteDataBytes = 63;
 
 struct SpriteCell {
-    MachineWord x = 0;             // column of the top-left pixel
-    MachineWord y = 0;             // row of the top-left pixel, 0 at the top
-    std::int32_t firstPixel = 0;   // plane index of the top-left pixel
-    std::array<std::uint8_t, kSpritePixels> pixels{}; // 24 x row + column
-    std::array<std::uint8_t, 64> data{};              // 63 used; the last stays 0
-    // The preview rows are drawn from pixels when they are written (PreviewText):
-    // a stored copy would add a third of the table's memory for nothing.
+    MachineWord x = 0; // column of the top-left pixel
+    MachineWord y = 0; // row of the top-left pixel, 0 at the top
+    std::array<std::uint8_t, kSpriteWidth * kSpriteHeight> pixels{}; // 24 x row + column
+    std::array<std::uint8_t, kSpriteDataBytes> data{};
 };
 
-struct SpriteTable {
-    std::vector<SpriteCell> cells; // by sprite number
-    MachineWord spriteCount = 0;
-};
+// The cells by sprite number: left to right within a band of 21 rows, bands
+// top to bottom.
+using SpriteTable = std::vector<SpriteCell>;
 
-// Row 0-20 of the cell drawn as 24 characters: "." for index 0, else the
-// index's digit, odd columns included.
-Text PreviewText(const SpriteCell& cell, std::size_t row);
+// The whole phase: the progress line, the multicolour test (which ends the run
+// for a picture without index 2 or 3), then the cells and their encoding.
+SpriteTable ConvertSprites(const RunOptions& options, const SourceBitmap& bitmap);
+
+// Appends row 0-20 of the cell drawn as 24 characters: "." for index 0, else
+// the index's digit, odd columns included.
 void AppendPreviewText(const SpriteCell& cell, std::size_t row, Text& text);
-
-// Adds the cells to an empty table, numbered left to right within a band of
-// 21 rows, bands top to bottom.
-void BuildSpriteGrid(MachineWord width, MachineWord height, SpriteTable& table);
-
-// Fills every cell's pixels from its 24 x 21 part of the plane; its data bytes
-// and preview rows are made from them.
-void FillCellPixels(SpriteTable& table, const PixelPlane& pixels, MachineWord width);
-
-// Packs the even columns of every row as bit pairs, leftmost in bits 7-6.
-void EncodeMulticolor(SpriteTable& table);
-
-// Packs every column of every row as one bit, leftmost in bit 7 (index 1 sets it).
-void EncodeHires(SpriteTable& table);
-
-// The whole phase: progress line, multicolour test, grid, cell pixels, encoding.
-void ConvertSprites(const RunOptions& options, const SourceBitmap& bitmap, SpriteTable& table);

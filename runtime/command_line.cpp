@@ -2,14 +2,14 @@
 
 #include <algorithm>
 
-int CommandLineParameter(const std::string& commandLine, std::int32_t index, std::string& parameter)
+bool CommandLineParameter(const std::string& commandLine, std::int32_t index, std::string& parameter)
 {
     const std::size_t length = commandLine.size();
     std::size_t position = 0;
     for (std::int32_t token = -1;; token += 1) {
         position = commandLine.find_first_not_of(' ', position);
         if (position == std::string::npos) {
-            return 0;
+            return false;
         }
         // A quoted parameter runs to the next quote, any other to the next blank;
         // either may run to the end of the line.
@@ -19,7 +19,7 @@ int CommandLineParameter(const std::string& commandLine, std::int32_t index, std
         position = std::min(end + 1, length);
         if (token == index) {
             parameter = commandLine.substr(start, end - start);
-            return 1;
+            return true;
         }
     }
 }

@@ -7,6 +7,6 @@
 #include <string>
 
 // Splits a raw command line (program path first): sets parameter to the one at
-// index (0 = first after the path) and returns 1, or returns 0 when the line
-// ends first. Blanks separate; double quotes group and are dropped.
-int CommandLineParameter(const std::string& commandLine, std::int32_t index, std::string& parameter);
+// index (0 = first after the path) and returns true, or returns false when the
+// line ends first. Blanks separate; double quotes group and are dropped.
+bool CommandLineParameter(const std::string& commandLine, std::int32_t index, std::string& parameter);

@@ -1,16 +1,13 @@
 #include "console.hpp"
 
-#include <mutex>
-
 #include "files.hpp"
 #include "platform.hpp"
 
 namespace {
 
-std::int32_t parameterCursor = 0;
-
-// Redirected input read beyond the line last returned, guarded by one lock.
-std::mutex pendingLock;
+// Redirected standard input read beyond the line last returned: it belongs to
+// the input stream, as a stream's buffer does, and is handed to the next
+// ReadLine first.
 Text pendingInput;
 // A line that ended in a CR as the last byte of a read: an LF that opens the
 // next read belongs to that line end.
@@ -19,27 +16,9 @@ bool skipLeadingLineFeed = false;
 constexpr std::size_t kInputRoom = 4096;
 constexpr std::size_t kMinimumRoom = 512;
 
-} // namespace
-
-void StartRuntime(int argc, char** argv)
-{
-    OsStartPlatform(argc, argv);
-}
-
-int OpenConsoleSession(const Text& title)
-{
-    OsOpenConsole(title, ConsoleControlHandler);
-    return 1;
-}
-
-void PrintLine(const Text& text)
-{
-    OsWriteConsole(text + "\r\n");
-}
-
 // A CR that ended the previous line as the last byte read may be the first
 // half of a CR LF: drop the LF that then opens the next read.
-static void DropLineFeedAfterCarriageReturn(Text& collected)
+void DropLineFeedAfterCarriageReturn(Text& collected)
 {
     if (skipLeadingLineFeed && !collected.empty()) {
         if (collected[0] == '\n') {
@@ -51,7 +30,7 @@ static void DropLineFeedAfterCarriageReturn(Text& collected)
 
 // Cuts one line off the front of collected when it holds a line end at or after
 // scanFrom; CR LF, a lone CR and a lone LF each end a line.
-static bool TakeLine(const Text& collected, std::size_t scanFrom, Text& line)
+bool TakeLine(const Text& collected, std::size_t scanFrom, Text& line)
 {
     const std::size_t end = collected.find_first_of("\r\n", scanFrom);
     if (end == Text::npos) {
@@ -72,67 +51,80 @@ static bool TakeLine(const Text& collected, std::size_t scanFrom, Text& line)
 
 // Room for the next read: what is left of 4096 bytes, or 4096 more once less
 // than 512 are left.
-static std::size_t InputRoom(std::size_t collected)
+std::size_t InputRoom(std::size_t collected)
 {
     return collected + kMinimumRoom <= kInputRoom ? kInputRoom - collected : kInputRoom;
 }
 
-Text ReadLine()
+// Standard input as a byte stream: lines end at CR LF, CR or LF.
+Text ReadRedirectedLine()
 {
-    Text line;
-    switch (OsReadConsoleLine(line)) {
-    case kConsoleLine:
-        return line;
-    case kConsoleEnd:
-        return kEndOfInput;
-    case kNotAConsole:
-        break;
-    }
-
-    std::lock_guard<std::mutex> guard(pendingLock);
     Text collected;
     collected.swap(pendingInput);
     std::size_t scanned = 0;
     char buffer[kInputRoom];
     for (;;) {
         DropLineFeedAfterCarriageReturn(collected);
+        Text line;
         if (TakeLine(collected, scanned, line)) {
             return line;
         }
         scanned = collected.size();
-        OsInputStatus status = kInputData;
-        const std::int32_t delivered =
-            OsReadInput(buffer, static_cast<std::int32_t>(InputRoom(collected.size())), status);
-        if (status == kInputEnd) {
+        OsInputStatus status = OsInputStatus::kData;
+        const std::size_t delivered = OsReadInput(buffer, InputRoom(collected.size()), status);
+        if (status == OsInputStatus::kEnd) {
             return collected.empty() ? kEndOfInput : collected;
         }
-        if (status == kInputFailed) {
+        if (status == OsInputStatus::kFailed) {
             return collected;
         }
-        collected.append(buffer, static_cast<std::size_t>(delivered));
+        collected.append(buffer, delivered);
     }
 }
 
-Text NextParameter()
+} // namespace
+
+void StartRuntime(int argc, char** argv)
+{
+    OsStartPlatform(argc, argv);
+}
+
+void OpenConsoleSession(const Text& title)
+{
+    OsOpenConsole(title, CloseAllFilesOnClose);
+}
+
+void PrintLine(const Text& text)
+{
+    OsWriteConsole(text + "\r\n");
+}
+
+Text ReadLine()
+{
+    Text line;
+    switch (OsReadConsoleLine(line)) {
+    case OsConsoleRead::kLine:
+        return line;
+    case OsConsoleRead::kEnd:
+        return kEndOfInput;
+    case OsConsoleRead::kNotAConsole:
+        break;
+    }
+    return ReadRedirectedLine();
+}
+
+Text NextParameter(ParameterCursor& cursor)
 {
     Text parameter;
-    if (OsParameter(parameterCursor, parameter)) {
-        parameterCursor += 1;
-        return parameter;
+    if (!OsParameter(cursor.next, parameter)) {
+        return Text();
     }
-    return Text();
+    cursor.next += 1;
+    return parameter;
 }
 
-void EndProgram()
+void EndProgram(int exitCode)
 {
     CloseAllFiles();
-    OsExitProcess();
-}
-
-int ConsoleControlHandler(std::uint32_t eventType)
-{
-    if (eventType == kOsCloseEvent) {
-        CloseAllFilesOnClose();
-    }
-    return 0;
+    OsExitProcess(exitCode);
 }

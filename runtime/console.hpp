@@ -10,24 +10,26 @@
 // platforms that hand over the raw command line instead).
 void StartRuntime(int argc, char** argv);
 
-// Sets the console title and the close-event handling; always reports 1.
-int OpenConsoleSession(const Text& title);
+// Shows the title where the platform can, and has every open file flushed and
+// closed when the console goes away (its window closed, its terminal hung up).
+void OpenConsoleSession(const Text& title);
 
 // Writes text and CR LF with one write, flushed at once.
 void PrintLine(const Text& text = Text());
 
-// One line of input without its line end; the single byte 0x04 at end of input.
+// One line of input without its line end; kEndOfInput at the end of the input.
 Text ReadLine();
-
-// The next command-line parameter, or the empty text when none is left.
-Text NextParameter();
-
-// Closes every open file and ends the process with exit code 0.
-[[noreturn]] void EndProgram();
-
-// Handles a console control event; type 2 (the console is closed) closes every
-// open file first. Always 0: the platform's default handling ends the process.
-int ConsoleControlHandler(std::uint32_t eventType);
-
-// Ends-of-input text returned by ReadLine.
 inline const Text kEndOfInput = Text(1, '\x04');
+
+// How far the command line has been read; the first parameter after the
+// program's path is number 0.
+struct ParameterCursor {
+    std::int32_t next = 0;
+};
+
+// The parameter at the cursor, which moves on past it; the empty text, and
+// the cursor stays, when none is left.
+Text NextParameter(ParameterCursor& cursor);
+
+// Flushes and closes every open file and ends the process with exitCode.
+[[noreturn]] void EndProgram(int exitCode);

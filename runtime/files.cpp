@@ -1,26 +1,24 @@
 #include "files.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
-#include <memory>
-#include <new>
 #include <vector>
 
 #include "platform.hpp"
 
 namespace {
 
-enum Direction : std::int32_t { kWriting = 0, kReading = 1 };
+enum class Direction { kWriting, kReading };
 
 struct FileRecord {
     OsFile osFile = kNoOsFile;
-    std::unique_ptr<std::uint8_t[]> buffer; // none: the file works unbuffered
-    std::int32_t size = 0;
+    std::array<std::uint8_t, kFileBufferSize> buffer;
     // Reading: buffered bytes not yet consumed. Writing: free bytes left.
-    std::int32_t count = 0;
+    std::size_t count = 0;
     // Reading: bytes the last fill delivered; the next byte is buffer[filled - count].
-    std::int32_t filled = 0;
-    std::int32_t direction = kReading;
+    std::size_t filled = 0;
+    Direction direction = Direction::kReading;
     // A read found the end of the file: later reads give zeros without asking
     // the operating system again, until the file is written.
     bool endReached = false;
@@ -28,11 +26,12 @@ struct FileRecord {
     std::uint32_t serial = 0;
 };
 
-// The open files, in the order they were opened.
+// Global, since the close callback must reach every open file: the open files,
+// in the order they were opened.
 std::vector<FileRecord> fileTable;
 std::uint32_t lastSerial = 0;
 
-// Keeps the close event out while one file operation runs.
+// Keeps the close callback out while one file operation runs.
 struct FileServiceGuard {
     FileServiceGuard() { OsLockFiles(); }
     ~FileServiceGuard() { OsUnlockFiles(); }
@@ -58,144 +57,111 @@ FileHandle Register(OsFile osFile)
     if (osFile == kNoOsFile) {
         return FileHandle();
     }
-    FileRecord record;
+    FileRecord& record = fileTable.emplace_back();
     record.osFile = osFile;
-    record.buffer.reset(new (std::nothrow) std::uint8_t[kFileBufferSize]);
-    record.size = kFileBufferSize;
     lastSerial = lastSerial == UINT32_MAX ? 1 : lastSerial + 1;
     record.serial = lastSerial;
-    fileTable.push_back(std::move(record));
     return FileHandle{lastSerial};
 }
 
-std::int32_t WriteToSystem(FileRecord& record, const std::uint8_t* bytes, std::int32_t count)
+std::size_t WriteToSystem(FileRecord& record, const void* bytes, std::size_t count)
 {
-    const std::int32_t written = OsWrite(record.osFile, bytes, count);
+    const std::size_t written = OsWrite(record.osFile, bytes, count);
     if (written != count) {
         record.writeFailed = true;
     }
     return written;
 }
 
-std::int32_t FlushFile(FileRecord& record)
+void FlushFile(FileRecord& record)
 {
-    if (record.direction != kWriting || !record.buffer) {
-        return 0;
+    if (record.direction == Direction::kWriting) {
+        const std::size_t pending = kFileBufferSize - record.count;
+        record.count = kFileBufferSize;
+        WriteToSystem(record, record.buffer.data(), pending);
     }
-    const std::int32_t pending = record.size - record.count;
-    record.count = record.size;
-    return WriteToSystem(record, record.buffer.get(), pending);
 }
 
-std::int32_t ReadFromSystem(FileRecord& record, std::uint8_t* bytes, std::int32_t count)
+// Refills the buffer with one read; false at the end of the file.
+bool FillBuffer(FileRecord& record)
 {
+    record.count = 0;
+    record.filled = 0;
     if (record.endReached) {
-        return 0;
+        return false;
     }
-    const std::int32_t delivered = OsRead(record.osFile, bytes, count);
-    if (delivered <= 0) {
+    const std::size_t delivered = OsRead(record.osFile, record.buffer.data(), kFileBufferSize);
+    if (delivered == 0) {
         record.endReached = true;
-        return 0;
+        return false;
     }
-    return delivered;
+    record.count = delivered;
+    record.filled = delivered;
+    return true;
 }
 
 // Pushes out the bytes buffered for writing, so that the buffer serves reading.
 void SwitchToReading(FileRecord& record)
 {
-    if (record.direction == kWriting) {
+    if (record.direction == Direction::kWriting) {
         FlushFile(record);
-        record.direction = kReading;
+        record.direction = Direction::kReading;
         record.count = 0;
     }
 }
 
-void ReadBuffered(FileRecord& record, std::uint8_t* bytes, std::int32_t wanted)
+// Up to count bytes through the buffer; fewer only at the end of the file.
+std::size_t ReadThroughBuffer(FileRecord& record, std::uint8_t* bytes, std::size_t count)
 {
     SwitchToReading(record);
-    if (record.count >= wanted) {
-        std::memcpy(bytes, &record.buffer[static_cast<std::size_t>(record.filled - record.count)],
-                    static_cast<std::size_t>(wanted));
-        record.count -= wanted;
-        return;
+    std::size_t done = 0;
+    while (done < count && (record.count > 0 || FillBuffer(record))) {
+        const std::size_t taken = std::min(count - done, record.count);
+        std::memcpy(bytes + done, &record.buffer[record.filled - record.count], taken);
+        record.count -= taken;
+        done += taken;
     }
-    const std::int32_t copied = record.count;
-    std::memcpy(bytes, &record.buffer[static_cast<std::size_t>(record.filled - record.count)],
-                static_cast<std::size_t>(copied));
-    const std::int32_t rest = wanted - copied;
-    record.count = 0;
-    const std::int32_t delivered = ReadFromSystem(record, record.buffer.get(), record.size);
-    record.count = delivered;
-    record.filled = delivered;
-    const std::int32_t taken = std::min(delivered, rest);
-    std::memcpy(bytes + copied, record.buffer.get(), static_cast<std::size_t>(taken));
-    record.count -= taken;
+    return done;
 }
 
 // Reads an item of 1, 2 or 4 bytes and assembles it little-endian.
-std::uint32_t ReadItem(FileHandle handle, std::int32_t wanted)
+std::uint32_t ReadItem(FileHandle handle, std::size_t size)
 {
-    FileServiceGuard guard;
     std::uint8_t bytes[4] = {0, 0, 0, 0};
-    FileRecord* record = Resolve(handle);
-    if (record == nullptr) {
-        return 0;
-    }
-    if (record->buffer) {
-        ReadBuffered(*record, bytes, wanted);
-    } else {
-        ReadFromSystem(*record, bytes, wanted);
-    }
-    return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
-           static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
+    ReadBytes(handle, bytes, size);
+    return bytes[0] | static_cast<std::uint32_t>(bytes[1]) << 8 | static_cast<std::uint32_t>(bytes[2]) << 16 |
+           static_cast<std::uint32_t>(bytes[3]) << 24;
 }
 
-std::int32_t WriteBytes(FileRecord& record, const std::uint8_t* bytes, std::int32_t count)
+std::size_t WriteBytes(FileRecord& record, const void* bytes, std::size_t count)
 {
     record.endReached = false;
-    if (!record.buffer) {
-        return WriteToSystem(record, bytes, count);
-    }
-    if (record.direction == kReading) {
+    if (record.direction == Direction::kReading) {
         // Only a created file is written, and it is read only at its end (the
         // buffer is flushed first): no read-ahead is left to give back.
-        record.direction = kWriting;
-        record.count = record.size;
+        record.direction = Direction::kWriting;
+        record.count = kFileBufferSize;
     }
     if (record.count > count) {
-        std::memcpy(&record.buffer[static_cast<std::size_t>(record.size - record.count)], bytes,
-                    static_cast<std::size_t>(count));
+        std::memcpy(&record.buffer[kFileBufferSize - record.count], bytes, count);
         record.count -= count;
         return count;
     }
     FlushFile(record);
-    if (count >= record.size) {
+    if (count >= kFileBufferSize) {
         return WriteToSystem(record, bytes, count);
     }
-    std::memcpy(record.buffer.get(), bytes, static_cast<std::size_t>(count));
+    std::memcpy(record.buffer.data(), bytes, count);
     record.count -= count;
     return count;
 }
 
-// Writes a text of any length in pieces the operating system accepts.
-std::int64_t WriteText(FileRecord& record, const Text& text)
-{
-    constexpr std::size_t kPiece = 1U << 30;
-    std::int64_t written = 0;
-    for (std::size_t offset = 0; offset < text.size(); offset += kPiece) {
-        const std::size_t piece = std::min(kPiece, text.size() - offset);
-        written += WriteBytes(record, reinterpret_cast<const std::uint8_t*>(text.data()) + offset,
-                              static_cast<std::int32_t>(piece));
-    }
-    return written;
-}
-
-int CloseRecord(FileRecord& record)
+bool CloseRecord(FileRecord& record)
 {
     FlushFile(record);
-    const int closed = OsClose(record.osFile);
+    const bool closed = OsClose(record.osFile);
     record.osFile = kNoOsFile;
-    return closed == 1 && !record.writeFailed ? 1 : 0;
+    return closed && !record.writeFailed;
 }
 
 // Flushes and closes every file still open, in the order they were opened.
@@ -222,14 +188,15 @@ FileHandle CreateOutputFile(const Text& name)
     return Register(OsCreateOrEmpty(name));
 }
 
+// The casts sign-extend the item from its own width.
 std::int32_t ReadInt8(FileHandle handle)
 {
-    return static_cast<std::int8_t>(static_cast<std::uint8_t>(ReadItem(handle, 1)));
+    return static_cast<std::int8_t>(ReadItem(handle, 1));
 }
 
 std::int32_t ReadInt16(FileHandle handle)
 {
-    return static_cast<std::int16_t>(static_cast<std::uint16_t>(ReadItem(handle, 2)));
+    return static_cast<std::int16_t>(ReadItem(handle, 2));
 }
 
 std::int32_t ReadInt32(FileHandle handle)
@@ -237,86 +204,49 @@ std::int32_t ReadInt32(FileHandle handle)
     return static_cast<std::int32_t>(ReadItem(handle, 4));
 }
 
-void ReadBytes(FileHandle handle, std::uint8_t* bytes, std::int64_t count)
+void ReadBytes(FileHandle handle, void* bytes, std::size_t count)
 {
     FileServiceGuard guard;
-    std::int64_t done = 0;
+    std::uint8_t* destination = static_cast<std::uint8_t*>(bytes);
     FileRecord* record = Resolve(handle);
-    if (record != nullptr && !record->buffer) {
-        while (done < count) {
-            const std::int32_t piece = static_cast<std::int32_t>(std::min<std::int64_t>(count - done, kFileBufferSize));
-            const std::int32_t delivered = ReadFromSystem(*record, bytes + done, piece);
-            done += delivered;
-            if (delivered < piece) {
-                break;
-            }
-        }
-    } else if (record != nullptr) {
-        SwitchToReading(*record);
-        while (done < count) {
-            if (record->count == 0) {
-                const std::int32_t delivered = ReadFromSystem(*record, record->buffer.get(), record->size);
-                record->count = delivered;
-                record->filled = delivered;
-                if (delivered == 0) {
-                    break;
-                }
-            }
-            const std::int32_t taken = static_cast<std::int32_t>(std::min<std::int64_t>(count - done, record->count));
-            std::memcpy(bytes + done, &record->buffer[static_cast<std::size_t>(record->filled - record->count)],
-                        static_cast<std::size_t>(taken));
-            record->count -= taken;
-            done += taken;
-        }
-    }
-    if (done < count) {
-        std::memset(bytes + done, 0, static_cast<std::size_t>(count - done));
-    }
+    const std::size_t done = record == nullptr ? 0 : ReadThroughBuffer(*record, destination, count);
+    std::fill(destination + done, destination + count, std::uint8_t{0});
 }
 
-std::int32_t WriteInt8(FileHandle handle, std::int32_t value)
+std::size_t WriteBlock(FileHandle handle, const void* bytes, std::size_t count)
 {
     FileServiceGuard guard;
     FileRecord* record = Resolve(handle);
-    if (record == nullptr) {
-        return 0;
-    }
+    return record == nullptr || count == 0 ? 0 : WriteBytes(*record, bytes, count);
+}
+
+std::size_t WriteInt8(FileHandle handle, std::int32_t value)
+{
     const std::uint8_t byte = static_cast<std::uint8_t>(value & 0xFF);
-    return WriteBytes(*record, &byte, 1);
+    return WriteBlock(handle, &byte, 1);
 }
 
-std::int32_t WriteBlock(FileHandle handle, const std::uint8_t* bytes, std::int32_t count)
-{
-    FileServiceGuard guard;
-    FileRecord* record = Resolve(handle);
-    if (record == nullptr || count <= 0) {
-        return 0;
-    }
-    return WriteBytes(*record, bytes, count);
-}
-
-std::int64_t WriteLine(FileHandle handle, const Text& text)
+std::size_t WriteLine(FileHandle handle, const Text& text)
 {
     FileServiceGuard guard;
     FileRecord* record = Resolve(handle);
     if (record == nullptr) {
         return 0;
     }
-    static const std::uint8_t kLineEnd[] = {13, 10};
-    const std::int64_t written = WriteText(*record, text);
-    return written + WriteBytes(*record, kLineEnd, sizeof kLineEnd);
+    const std::size_t written = WriteBytes(*record, text.data(), text.size());
+    return written + WriteBytes(*record, "\r\n", 2);
 }
 
-int CloseFile(FileHandle handle)
+bool CloseFile(FileHandle handle)
 {
     FileServiceGuard guard;
     FileRecord* record = Resolve(handle);
     if (record == nullptr) {
-        return 0;
+        return false;
     }
-    const int result = CloseRecord(*record);
+    const bool closed = CloseRecord(*record);
     fileTable.erase(fileTable.begin() + (record - fileTable.data()));
-    return result;
+    return closed;
 }
 
 void CloseAllFiles()
@@ -340,7 +270,7 @@ std::int64_t FileSizeOf(FileHandle handle)
     return record == nullptr ? -1 : OsFileSize(record->osFile);
 }
 
-int SameRegularFile(const Text& first, const Text& second)
+bool SameRegularFile(const Text& first, const Text& second)
 {
     return OsSameRegularFile(first, second);
 }

@@ -3,6 +3,7 @@
 // handle names no file; every operation on it does nothing and returns 0.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "text.hpp"
@@ -11,7 +12,7 @@ struct FileHandle {
     std::uint32_t serial = 0; // 0 is the null handle
 };
 
-constexpr std::int32_t kFileBufferSize = 4096;
+constexpr std::size_t kFileBufferSize = 4096;
 
 inline bool IsNullHandle(FileHandle handle)
 {
@@ -30,37 +31,33 @@ std::int32_t ReadInt8(FileHandle handle);
 std::int32_t ReadInt16(FileHandle handle);
 std::int32_t ReadInt32(FileHandle handle);
 
-// Reads count bytes into bytes through the file's buffer (one system call per
-// 4096 bytes, as count single-byte reads would cost); missing bytes past the end
-// of the file count as zero.
-void ReadBytes(FileHandle handle, std::uint8_t* bytes, std::int64_t count);
+// Reads count bytes through the file's buffer (one system call per 4096
+// bytes, as count single-byte reads would cost); missing bytes past the end of
+// the file count as zero.
+void ReadBytes(FileHandle handle, void* bytes, std::size_t count);
 
-// Writes count bytes through the file's buffer, as count WriteInt8 calls would;
-// returns the bytes written, 0 for a null handle.
-std::int32_t WriteBlock(FileHandle handle, const std::uint8_t* bytes, std::int32_t count);
+// Each writes through the file's buffer and returns the bytes written, 0 for a
+// null handle: count bytes; the low 8 bits of value; the text and CR LF.
+std::size_t WriteBlock(FileHandle handle, const void* bytes, std::size_t count);
+std::size_t WriteInt8(FileHandle handle, std::int32_t value);
+std::size_t WriteLine(FileHandle handle, const Text& text);
 
-// Writes the low 8 bits of value; returns 1, or 0 for a null handle.
-std::int32_t WriteInt8(FileHandle handle, std::int32_t value);
-
-// Writes the text and CR LF; returns the bytes written (0 for a null handle).
-std::int64_t WriteLine(FileHandle handle, const Text& text);
-
-// Flushes and closes. Returns 1 when every byte written to the file reached the
-// operating system and the close reported no error; 0 otherwise and for a null
-// or closed handle.
-int CloseFile(FileHandle handle);
+// Flushes and closes. True when every byte written to the file reached the
+// operating system and the close reported no error; false otherwise and for a
+// null or closed handle.
+bool CloseFile(FileHandle handle);
 
 // Closes every open file in the order they were opened.
 void CloseAllFiles();
 
-// Called for the console close event, possibly from a signal handler or another
-// thread: waits for a running file operation, then flushes and closes every file.
-// Releases no memory; the process ends right after.
+// Called when the console goes away, possibly from a signal handler or another
+// thread: waits for a running file operation, then flushes and closes every
+// file. Releases no memory; the process ends right after.
 void CloseAllFilesOnClose();
 
 // The size of the open file in bytes, or -1 when unknown or for a null handle.
 std::int64_t FileSizeOf(FileHandle handle);
 
-// 1 when both names lead to one and the same existing regular file, however
+// True when both names lead to one and the same existing regular file, however
 // they are spelled; devices and folders never count.
-int SameRegularFile(const Text& first, const Text& second);
+bool SameRegularFile(const Text& first, const Text& second);

@@ -1,10 +1,11 @@
 // The operating-system calls the runtime services are built on. Each platform
 // implements them in its own file (platform_posix.cpp, platform_windows.cpp);
 // runtime/CMakeLists.txt picks the one that is compiled. The interface speaks
-// in plain strings and depends on nothing else of the project: what the
-// platform calls back is handed to it.
+// in plain strings and byte counts and depends on nothing else of the project:
+// what the platform calls back is handed to it.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -12,41 +13,41 @@
 using OsFile = std::intptr_t;
 constexpr OsFile kNoOsFile = -1;
 
-// Called for a console control event, possibly from a signal handler or
-// another thread; its result is the platform's "handled" answer.
-using OsControlHandler = int (*)(std::uint32_t eventType);
-// The event type for a closed console (on POSIX, SIGHUP).
-constexpr std::uint32_t kOsCloseEvent = 2;
+// Called once when the console goes away (its window is closed, or on POSIX
+// the terminal hangs up), possibly from a signal handler or another thread.
+// The process ends right after it returns.
+using OsCloseCallback = void (*)();
 
 // Outcome of reading a line from an interactive console.
-enum OsConsoleRead { kNotAConsole = 0, kConsoleLine = 1, kConsoleEnd = 2 };
+enum class OsConsoleRead { kNotAConsole, kLine, kEnd };
 
 // Outcome of one read from redirected standard input.
-enum OsInputStatus { kInputData = 0, kInputEnd = 1, kInputFailed = 2 };
+enum class OsInputStatus { kData, kEnd, kFailed };
 
 // Process start: keeps the argument vector where the platform hands one over.
 void OsStartPlatform(int argc, char** argv);
 
-// Parameter index (0 = the first after the program's path); 1 when it exists.
-int OsParameter(std::int32_t index, std::string& parameter);
+// Parameter index (0 = the first after the program's path); false when there
+// is none.
+bool OsParameter(std::int32_t index, std::string& parameter);
 
-// Registers handler for console control events and shows the title where the
-// platform can.
-void OsOpenConsole(const std::string& title, OsControlHandler handler);
+// Shows the title where the platform can, and has onClose called when the
+// console goes away.
+void OsOpenConsole(const std::string& title, OsCloseCallback onClose);
 
 // Writes the bytes of one whole line to standard output and pushes them out.
 void OsWriteConsole(const std::string& line);
 
 // Reads one edited line from an interactive console, without its line end;
-// kConsoleEnd for the end-of-input key alone. kNotAConsole when standard input
-// is not an interactive console, so the caller reads it as a byte stream.
+// kEnd for the end-of-input key alone. kNotAConsole when standard input is not
+// an interactive console, so the caller reads it as a byte stream.
 OsConsoleRead OsReadConsoleLine(std::string& line);
 
-// Reads up to room bytes of redirected standard input; kInputData comes with
-// at least one byte, the end of the input as kInputEnd.
-std::int32_t OsReadInput(char* buffer, std::int32_t room, OsInputStatus& status);
+// Reads up to room bytes of redirected standard input; kData comes with at
+// least one byte, the end of the input as kEnd.
+std::size_t OsReadInput(char* buffer, std::size_t room, OsInputStatus& status);
 
-[[noreturn]] void OsExitProcess();
+[[noreturn]] void OsExitProcess(int exitCode);
 
 void OsLowerCase(std::string& text);
 
@@ -57,20 +58,21 @@ OsFile OsOpenExisting(const std::string& name);
 // existing file write-only.
 OsFile OsCreateOrEmpty(const std::string& name);
 
-// Both return the number of bytes moved, 0 on failure.
-std::int32_t OsRead(OsFile file, void* bytes, std::int32_t count);
-std::int32_t OsWrite(OsFile file, const void* bytes, std::int32_t count);
+// Both return the number of bytes moved: fewer than count only at the end of
+// the file or on a failure.
+std::size_t OsRead(OsFile file, void* bytes, std::size_t count);
+std::size_t OsWrite(OsFile file, const void* bytes, std::size_t count);
 
-// 1 when the operating system closed the file without reporting an error.
-int OsClose(OsFile file);
+// True when the operating system closed the file without reporting an error.
+bool OsClose(OsFile file);
 
 // The file's size in bytes, or -1 when it has none (a pipe, a terminal).
 std::int64_t OsFileSize(OsFile file);
 
-// 1 when both names lead to one and the same existing regular file.
-int OsSameRegularFile(const std::string& first, const std::string& second);
+// True when both names lead to one and the same existing regular file.
+bool OsSameRegularFile(const std::string& first, const std::string& second);
 
-// Brackets every file-service operation, so that the console close event never
+// Brackets every file-service operation, so that the close callback never
 // meets a file record half updated.
 void OsLockFiles();
 void OsUnlockFiles();

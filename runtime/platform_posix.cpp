@@ -1,8 +1,7 @@
 // POSIX backend: Linux, macOS and the BSDs. Parameters are the argv elements;
-// SIGHUP stands for the console close event.
+// the terminal's hang-up (SIGHUP) is the console going away.
 #include <atomic>
 #include <cerrno>
-#include <climits>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -16,8 +15,8 @@
 
 namespace {
 
-// Called for SIGHUP; set by OsOpenConsole before the signal is caught.
-OsControlHandler controlHandler = nullptr;
+// Global, since the SIGHUP handler needs it: what to call before the process ends.
+OsCloseCallback closeCallback = nullptr;
 
 int argumentCount = 0;
 char** argumentVector = nullptr;
@@ -30,16 +29,15 @@ volatile std::sig_atomic_t hangupPending = 0;
 constexpr int kStandardInput = 0;
 constexpr int kStandardOutput = 1;
 
-// Lets the close-event handler close the files, then ends the process as
-// SIGHUP's default action ends it.
+// Lets the close callback close the files, then ends the process as SIGHUP's
+// default action ends it.
 [[noreturn]] void EndByHangup()
 {
-    if (controlHandler != nullptr) {
-        controlHandler(kOsCloseEvent);
+    if (closeCallback != nullptr) {
+        closeCallback();
     }
     struct sigaction action = {};
     action.sa_handler = SIG_DFL;
-    sigemptyset(&action.sa_mask);
     sigaction(SIGHUP, &action, nullptr);
     sigset_t hangup;
     sigemptyset(&hangup);
@@ -72,7 +70,7 @@ std::size_t WriteAll(int descriptor, const char* bytes, std::size_t count)
         if (written <= 0) {
             break;
         }
-        total += static_cast<std::size_t>(written);
+        total += static_cast<std::size_t>(written); // positive here
     }
     return total;
 }
@@ -87,6 +85,7 @@ ssize_t ReadRetrying(int descriptor, void* bytes, std::size_t count)
     }
 }
 
+// Descriptors are what POSIX hands out as OsFile, so they fit an int.
 int Descriptor(OsFile file)
 {
     return static_cast<int>(file);
@@ -117,21 +116,20 @@ void OsStartPlatform(int argc, char** argv)
     signal(SIGPIPE, SIG_IGN);
 }
 
-int OsParameter(std::int32_t index, std::string& parameter)
+bool OsParameter(std::int32_t index, std::string& parameter)
 {
     if (index < 0 || argumentVector == nullptr || index >= argumentCount - 1) {
-        return 0;
+        return false;
     }
-    parameter = argumentVector[index + 1]; // never null before argv[argc]
-    return 1;
+    parameter = argumentVector[index + 1];
+    return true;
 }
 
-void OsOpenConsole(const std::string& title, OsControlHandler handler)
+void OsOpenConsole(const std::string& title, OsCloseCallback onClose)
 {
-    controlHandler = handler;
+    closeCallback = onClose;
     struct sigaction action = {};
     action.sa_handler = HangupHandler;
-    sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     sigaction(SIGHUP, &action, nullptr);
     if (!title.empty() && isatty(kStandardOutput) == 1) {
@@ -148,18 +146,18 @@ void OsWriteConsole(const std::string& line)
 OsConsoleRead OsReadConsoleLine(std::string& line)
 {
     if (isatty(kStandardInput) != 1) {
-        return kNotAConsole;
+        return OsConsoleRead::kNotAConsole;
     }
     SetLineInputMode();
     char buffer[4096];
     const ssize_t delivered = ReadRetrying(kStandardInput, buffer, sizeof buffer);
     if (delivered < 0) {
-        return kNotAConsole;
+        return OsConsoleRead::kNotAConsole;
     }
     if (delivered == 0) {
-        return kConsoleEnd;
+        return OsConsoleRead::kEnd;
     }
-    std::size_t length = static_cast<std::size_t>(delivered);
+    std::size_t length = static_cast<std::size_t>(delivered); // positive here
     if (buffer[length - 1] == '\n') {
         length -= 1;
         if (length > 0 && buffer[length - 1] == '\r') {
@@ -167,23 +165,23 @@ OsConsoleRead OsReadConsoleLine(std::string& line)
         }
     }
     line.assign(buffer, length);
-    return kConsoleLine;
+    return OsConsoleRead::kLine;
 }
 
-std::int32_t OsReadInput(char* buffer, std::int32_t room, OsInputStatus& status)
+std::size_t OsReadInput(char* buffer, std::size_t room, OsInputStatus& status)
 {
-    const ssize_t delivered = ReadRetrying(kStandardInput, buffer, static_cast<std::size_t>(room));
-    if (delivered < 0) {
-        status = kInputFailed;
+    const ssize_t delivered = ReadRetrying(kStandardInput, buffer, room);
+    if (delivered <= 0) {
+        status = delivered == 0 ? OsInputStatus::kEnd : OsInputStatus::kFailed;
         return 0;
     }
-    status = delivered == 0 ? kInputEnd : kInputData;
-    return static_cast<std::int32_t>(delivered);
+    status = OsInputStatus::kData;
+    return static_cast<std::size_t>(delivered); // positive here
 }
 
-void OsExitProcess()
+void OsExitProcess(int exitCode)
 {
-    _exit(0);
+    _exit(exitCode);
 }
 
 void OsLowerCase(std::string& text)
@@ -221,34 +219,31 @@ OsFile OsCreateOrEmpty(const std::string& name)
     return descriptor; // -1 on failure, which is kNoOsFile
 }
 
-std::int32_t OsRead(OsFile file, void* bytes, std::int32_t count)
+std::size_t OsRead(OsFile file, void* bytes, std::size_t count)
 {
     std::size_t total = 0;
     char* destination = static_cast<char*>(bytes);
     // Pipes and terminals may deliver less than asked before the end.
-    while (total < static_cast<std::size_t>(count)) {
-        const ssize_t delivered =
-            ReadRetrying(Descriptor(file), destination + total, static_cast<std::size_t>(count) - total);
+    while (total < count) {
+        const ssize_t delivered = ReadRetrying(Descriptor(file), destination + total, count - total);
         if (delivered <= 0) {
             break;
         }
-        total += static_cast<std::size_t>(delivered);
+        total += static_cast<std::size_t>(delivered); // positive here
     }
-    return static_cast<std::int32_t>(total);
+    return total;
 }
 
-std::int32_t OsWrite(OsFile file, const void* bytes, std::int32_t count)
+std::size_t OsWrite(OsFile file, const void* bytes, std::size_t count)
 {
-    const std::size_t written =
-        WriteAll(Descriptor(file), static_cast<const char*>(bytes), static_cast<std::size_t>(count));
-    return static_cast<std::int32_t>(written);
+    return WriteAll(Descriptor(file), static_cast<const char*>(bytes), count);
 }
 
-int OsClose(OsFile file)
+bool OsClose(OsFile file)
 {
     // After an interrupted close the descriptor's state is unspecified; it is
     // not retried, to avoid closing a descriptor reused meanwhile.
-    return close(Descriptor(file)) == 0 ? 1 : 0;
+    return close(Descriptor(file)) == 0;
 }
 
 std::int64_t OsFileSize(OsFile file)
@@ -257,20 +252,18 @@ std::int64_t OsFileSize(OsFile file)
     if (fstat(Descriptor(file), &status) != 0 || !S_ISREG(status.st_mode)) {
         return -1;
     }
-    return static_cast<std::int64_t>(status.st_size);
+    return status.st_size;
 }
 
-int OsSameRegularFile(const std::string& first, const std::string& second)
+bool OsSameRegularFile(const std::string& first, const std::string& second)
 {
     struct stat firstStatus = {};
     struct stat secondStatus = {};
     if (stat(first.c_str(), &firstStatus) != 0 || stat(second.c_str(), &secondStatus) != 0) {
-        return 0;
+        return false;
     }
-    if (!S_ISREG(firstStatus.st_mode) || !S_ISREG(secondStatus.st_mode)) {
-        return 0;
-    }
-    return firstStatus.st_dev == secondStatus.st_dev && firstStatus.st_ino == secondStatus.st_ino ? 1 : 0;
+    return S_ISREG(firstStatus.st_mode) && S_ISREG(secondStatus.st_mode) && firstStatus.st_dev == secondStatus.st_dev &&
+           firstStatus.st_ino == secondStatus.st_ino;
 }
 
 void OsLockFiles()

@@ -2,6 +2,8 @@
 // 8-bit (ANSI) code page.
 #include <windows.h>
 
+#include <algorithm>
+
 #include "command_line.hpp"
 #include "platform.hpp"
 
@@ -14,9 +16,15 @@ HANDLE outputHandle = INVALID_HANDLE_VALUE;
 // file operation of the main thread is over.
 SRWLOCK fileLock = SRWLOCK_INIT;
 
-// Called for console control events; set by OsOpenConsole before they are caught.
-OsControlHandler controlHandler = nullptr;
+// Global, since the console control handler needs it: what to call before the
+// process ends.
+OsCloseCallback closeCallback = nullptr;
 
+// One ReadFile or WriteFile moves at most a DWORD of bytes; larger counts go in
+// pieces of this size.
+constexpr std::size_t kMostPerCall = 1U << 30;
+
+// Windows hands out pointer-sized handles, which is what OsFile holds.
 HANDLE Handle(OsFile file)
 {
     return reinterpret_cast<HANDLE>(file);
@@ -27,9 +35,19 @@ OsFile ToOsFile(HANDLE handle)
     return handle == INVALID_HANDLE_VALUE ? kNoOsFile : reinterpret_cast<OsFile>(handle);
 }
 
-BOOL WINAPI ControlHandlerThunk(DWORD eventType)
+// Every other event (Ctrl+C, Ctrl+Break, log-off, shut-down) is left to the
+// system's default handling, which ends the process at once.
+BOOL WINAPI ConsoleControlHandler(DWORD eventType)
 {
-    return controlHandler != nullptr && controlHandler(eventType) != 0 ? TRUE : FALSE;
+    if (eventType == CTRL_CLOSE_EVENT && closeCallback != nullptr) {
+        closeCallback();
+    }
+    return FALSE;
+}
+
+DWORD PieceOf(std::size_t count)
+{
+    return static_cast<DWORD>(std::min(count, kMostPerCall)); // at most 2^30
 }
 
 bool GetIdentity(const std::string& name, BY_HANDLE_FILE_INFORMATION& information)
@@ -51,18 +69,18 @@ void OsStartPlatform(int, char**)
 {
 }
 
-int OsParameter(std::int32_t index, std::string& parameter)
+bool OsParameter(std::int32_t index, std::string& parameter)
 {
     const char* commandLine = GetCommandLineA();
     return CommandLineParameter(commandLine == nullptr ? std::string() : std::string(commandLine), index, parameter);
 }
 
-void OsOpenConsole(const std::string& title, OsControlHandler handler)
+void OsOpenConsole(const std::string& title, OsCloseCallback onClose)
 {
-    controlHandler = handler;
+    closeCallback = onClose;
     inputHandle = GetStdHandle(STD_INPUT_HANDLE);
     outputHandle = GetStdHandle(STD_OUTPUT_HANDLE);
-    SetConsoleCtrlHandler(ControlHandlerThunk, TRUE);
+    SetConsoleCtrlHandler(ConsoleControlHandler, TRUE);
     if (!title.empty()) {
         SetConsoleTitleA(title.c_str());
     }
@@ -70,7 +88,7 @@ void OsOpenConsole(const std::string& title, OsControlHandler handler)
 
 void OsWriteConsole(const std::string& line)
 {
-    const DWORD length = static_cast<DWORD>(line.size());
+    const DWORD length = PieceOf(line.size()); // console lines are short
     DWORD written = 0;
     if (WriteConsoleA(outputHandle, line.data(), length, &written, nullptr) == 0) {
         WriteFile(outputHandle, line.data(), length, &written, nullptr);
@@ -84,33 +102,33 @@ OsConsoleRead OsReadConsoleLine(std::string& line)
     char buffer[4096];
     DWORD delivered = 0;
     if (ReadConsoleA(inputHandle, buffer, sizeof buffer, &delivered, nullptr) != 1) {
-        return kNotAConsole;
+        return OsConsoleRead::kNotAConsole;
     }
     std::size_t length = delivered;
     if (length >= 2 && buffer[length - 2] == '\r') {
         length -= 2;
     }
     if (length == 1 && buffer[0] == '\x1a') {
-        return kConsoleEnd;
+        return OsConsoleRead::kEnd;
     }
     line.assign(buffer, length);
-    return kConsoleLine;
+    return OsConsoleRead::kLine;
 }
 
-std::int32_t OsReadInput(char* buffer, std::int32_t room, OsInputStatus& status)
+std::size_t OsReadInput(char* buffer, std::size_t room, OsInputStatus& status)
 {
     DWORD delivered = 0;
-    if (ReadFile(inputHandle, buffer, static_cast<DWORD>(room), &delivered, nullptr) == 0) {
-        status = GetLastError() == ERROR_BROKEN_PIPE ? kInputEnd : kInputFailed;
+    if (ReadFile(inputHandle, buffer, PieceOf(room), &delivered, nullptr) == 0) {
+        status = GetLastError() == ERROR_BROKEN_PIPE ? OsInputStatus::kEnd : OsInputStatus::kFailed;
         return 0;
     }
-    status = delivered == 0 ? kInputEnd : kInputData;
-    return static_cast<std::int32_t>(delivered);
+    status = delivered == 0 ? OsInputStatus::kEnd : OsInputStatus::kData;
+    return delivered;
 }
 
-void OsExitProcess()
+void OsExitProcess(int exitCode)
 {
-    ExitProcess(0);
+    ExitProcess(static_cast<UINT>(exitCode)); // exit codes are small and not negative
 }
 
 void OsLowerCase(std::string& text)
@@ -136,27 +154,32 @@ OsFile OsCreateOrEmpty(const std::string& name)
     return ToOsFile(handle);
 }
 
-std::int32_t OsRead(OsFile file, void* bytes, std::int32_t count)
+std::size_t OsRead(OsFile file, void* bytes, std::size_t count)
 {
     DWORD delivered = 0;
-    if (ReadFile(Handle(file), bytes, static_cast<DWORD>(count), &delivered, nullptr) == 0) {
+    if (ReadFile(Handle(file), bytes, PieceOf(count), &delivered, nullptr) == 0) {
         return 0;
     }
-    return static_cast<std::int32_t>(delivered);
+    return delivered;
 }
 
-std::int32_t OsWrite(OsFile file, const void* bytes, std::int32_t count)
+std::size_t OsWrite(OsFile file, const void* bytes, std::size_t count)
 {
-    DWORD written = 0;
-    if (WriteFile(Handle(file), bytes, static_cast<DWORD>(count), &written, nullptr) == 0) {
-        return 0;
+    const char* next = static_cast<const char*>(bytes);
+    std::size_t total = 0;
+    while (total < count) {
+        DWORD written = 0;
+        if (WriteFile(Handle(file), next + total, PieceOf(count - total), &written, nullptr) == 0 || written == 0) {
+            break;
+        }
+        total += written;
     }
-    return static_cast<std::int32_t>(written);
+    return total;
 }
 
-int OsClose(OsFile file)
+bool OsClose(OsFile file)
 {
-    return CloseHandle(Handle(file)) != 0 ? 1 : 0;
+    return CloseHandle(Handle(file)) != 0;
 }
 
 std::int64_t OsFileSize(OsFile file)
@@ -165,21 +188,19 @@ std::int64_t OsFileSize(OsFile file)
     if (GetFileType(Handle(file)) != FILE_TYPE_DISK || GetFileSizeEx(Handle(file), &size) == 0) {
         return -1;
     }
-    return static_cast<std::int64_t>(size.QuadPart);
+    return size.QuadPart;
 }
 
-int OsSameRegularFile(const std::string& first, const std::string& second)
+bool OsSameRegularFile(const std::string& first, const std::string& second)
 {
     BY_HANDLE_FILE_INFORMATION firstInformation = {};
     BY_HANDLE_FILE_INFORMATION secondInformation = {};
     if (!GetIdentity(first, firstInformation) || !GetIdentity(second, secondInformation)) {
-        return 0;
+        return false;
     }
     return firstInformation.dwVolumeSerialNumber == secondInformation.dwVolumeSerialNumber &&
-                   firstInformation.nFileIndexHigh == secondInformation.nFileIndexHigh &&
-                   firstInformation.nFileIndexLow == secondInformation.nFileIndexLow
-               ? 1
-               : 0;
+           firstInformation.nFileIndexHigh == secondInformation.nFileIndexHigh &&
+           firstInformation.nFileIndexLow == secondInformation.nFileIndexLow;
 }
 
 void OsLockFiles()

@@ -28,7 +28,9 @@ Text DecimalText(std::int64_t value)
     return result;
 }
 
-static int HexBitsShown(std::int64_t widthClass)
+namespace {
+
+int HexBitsShown(std::int64_t widthClass)
 {
     switch (widthClass) {
     case 1:
@@ -45,12 +47,14 @@ static int HexBitsShown(std::int64_t widthClass)
     }
 }
 
+} // namespace
+
 Text HexText(std::int64_t value, std::int64_t widthClass)
 {
     const std::uint64_t bits = static_cast<std::uint64_t>(value);
     Text result;
     for (int shift = HexBitsShown(widthClass) - 4; shift >= 0; shift -= 4) {
-        const unsigned digit = static_cast<unsigned>((bits >> shift) & 15U);
+        const std::uint64_t digit = (bits >> shift) & 15U;
         if (digit != 0 || !result.empty() || shift == 0) {
             result += kHexDigits[digit];
         }
@@ -58,15 +62,19 @@ Text HexText(std::int64_t value, std::int64_t widthClass)
     return result;
 }
 
-static char FillCharacter(const Text& fill)
+namespace {
+
+char FillCharacter(const Text& fill)
 {
     return fill.empty() ? ' ' : fill[0];
 }
 
-static std::size_t PadLength(std::int64_t length)
+std::size_t PadLength(std::int64_t length)
 {
-    return static_cast<std::size_t>(std::max<std::int64_t>(length, 0));
+    return static_cast<std::size_t>(std::max<std::int64_t>(length, 0)); // not negative here
 }
+
+} // namespace
 
 Text PadLeft(const Text& text, std::int64_t length, const Text& fill)
 {
@@ -126,7 +134,7 @@ Text ExtensionOf(const Text& path)
     return Text();
 }
 
-int TextEquals(const Text& a, const Text& b)
+bool TextEquals(const Text& a, const Text& b)
 {
-    return a == b ? 1 : 0;
+    return a == b;
 }

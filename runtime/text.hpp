@@ -33,4 +33,5 @@ Text LowerCase(const Text& text);
 // quote; empty when there is no such ".".
 Text ExtensionOf(const Text& path);
 
-int TextEquals(const Text& a, const Text& b);
+// Byte for byte, case-sensitive.
+bool TextEquals(const Text& a, const Text& b);

@@ -29,7 +29,7 @@ TEST(CommandLineSplitter, QuotesBlanksAndTabs)
         EXPECT_EQ(parameter, expected.empty() ? "kept" : expected.back()) << line; // left alone past the end
     }
     Text program;
-    EXPECT_EQ(CommandLineParameter("pixmold -h", -1, program), 1);
+    EXPECT_TRUE(CommandLineParameter("pixmold -h", -1, program));
     EXPECT_EQ(program, "pixmold");
 }
 

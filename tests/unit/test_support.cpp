@@ -2,7 +2,6 @@
 
 #include <fstream>
 #include <iterator>
-#include <new>
 #include <random>
 
 #include "runtime/console.hpp"
@@ -12,14 +11,6 @@
 #else
 #include <unistd.h>
 #endif
-
-bool refuseFileBuffers = false;
-
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
-{
-    // Out of memory in the tests themselves ends them.
-    return refuseFileBuffers && size == 4096 ? nullptr : ::operator new[](size);
-}
 
 TemporaryFolder::TemporaryFolder()
 {

@@ -15,8 +15,5 @@ struct TemporaryFolder {
 std::string ReadWholeFile(const std::string& name);
 void WriteWholeFile(const std::string& name, const std::string& bytes);
 
-// While set, the file service's 4096-byte buffers cannot be allocated.
-extern bool refuseFileBuffers;
-
 // Makes standard input a pipe that holds these bytes and then ends.
 void RedirectStandardInput(const std::string& bytes);
