@@ -8,17 +8,18 @@
 
 namespace {
 
-// The file and info headers in file order, named as in the BMP format.
+// The file and info headers in file order, named as in the BMP format; the
+// 16-bit fields are kept sign-extended, as they are read.
 struct BitmapHeader {
-    std::int16_t bfType = 0;
+    std::int32_t bfType = 0;
     std::int32_t bfSize = 0;
     std::int32_t bfReserved = 0; // bfReserved1 and bfReserved2, read together
     std::int32_t bfOffBits = 0;
     std::int32_t biSize = 0;
     std::int32_t biWidth = 0;
     std::int32_t biHeight = 0;
-    std::int16_t biPlanes = 0;
-    std::int16_t biBitCount = 0;
+    std::int32_t biPlanes = 0;
+    std::int32_t biBitCount = 0;
     std::int32_t biCompression = 0;
     std::int32_t biSizeImage = 0;
     std::int32_t biXPelsPerMeter = 0;
@@ -70,12 +71,11 @@ void OpenSheet(SheetReader& reader)
     }
 }
 
-// The casts keep the 16-bit fields' own width.
 void ReadBitmapHeader(SheetReader& reader)
 {
     BitmapHeader& header = reader.header;
     const FileHandle file = reader.file;
-    header.bfType = static_cast<std::int16_t>(ReadInt16(file));
+    header.bfType = ReadInt16(file);
     header.bfSize = ReadInt32(file);
     header.bfReserved = ReadInt32(file);
     header.bfOffBits = ReadInt32(file);
@@ -85,8 +85,8 @@ void ReadBitmapHeader(SheetReader& reader)
     header.biSize = ReadInt32(file);
     header.biWidth = ReadInt32(file);
     header.biHeight = ReadInt32(file);
-    header.biPlanes = static_cast<std::int16_t>(ReadInt16(file));
-    header.biBitCount = static_cast<std::int16_t>(ReadInt16(file));
+    header.biPlanes = ReadInt16(file);
+    header.biBitCount = ReadInt16(file);
     header.biCompression = ReadInt32(file);
     header.biSizeImage = ReadInt32(file);
     header.biXPelsPerMeter = ReadInt32(file);
@@ -146,12 +146,12 @@ void MakePixelPlane(const SheetReader& reader, SourceBitmap& bitmap)
 
 // The pixel rows start at bfOffBits when that lies past the palette and the
 // whole picture fits in the file from there (larger info headers, gaps);
-// otherwise right after the palette.
+// otherwise right after the palette. A pipe, which has no size, is read on
+// from the palette.
 void MoveToPixelRows(SheetReader& reader)
 {
     const std::int64_t offset = reader.header.bfOffBits;
-    const std::int64_t fileSize = FileSizeOf(reader.file);
-    if (offset > reader.position && fileSize >= 0 && offset + reader.pixelCount <= fileSize) {
+    if (offset + reader.pixelCount <= FileSizeOf(reader.file)) {
         for (; reader.position < offset; reader.position += 1) {
             ReadInt8(reader.file);
         }
@@ -225,7 +225,7 @@ void ReadIndexes(SheetReader& reader, SourceBitmap& bitmap)
 // sprite grid, but as hires sprites it would convert to empty ones.
 void ReadSheetPixels(SheetReader& reader, SourceBitmap& bitmap)
 {
-    const std::int16_t bitCount = reader.header.biBitCount;
+    const std::int32_t bitCount = reader.header.biBitCount;
     if (bitCount == 4) {
         Refuse(reader, {"> Error. Source bitmap has only 16 colors.", "> Please use 256color pics only.",
                         "> Exit program... No data converted.", ""});

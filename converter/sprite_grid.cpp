@@ -69,8 +69,8 @@ void AppendPreviewText(const SpriteCell& cell, std::size_t row, Text& text)
     char characters[kSpriteWidth];
     const std::uint8_t* values = &cell.pixels[kSpriteWidth * row];
     for (std::size_t column = 0; column < kSpriteWidth; column += 1) {
-        // Every value is 0-3: one digit.
-        characters[column] = values[column] == 0 ? '.' : static_cast<char>('0' + values[column]);
+        // Every value is 0-3.
+        characters[column] = values[column] == 0 ? '.' : static_cast<char>('0' + values[column]); // a digit
     }
     text.append(characters, kSpriteWidth);
 }

@@ -129,8 +129,8 @@ std::uint32_t ReadItem(FileHandle handle, std::size_t size)
 {
     std::uint8_t bytes[4] = {0, 0, 0, 0};
     ReadBytes(handle, bytes, size);
-    return bytes[0] | static_cast<std::uint32_t>(bytes[1]) << 8 | static_cast<std::uint32_t>(bytes[2]) << 16 |
-           static_cast<std::uint32_t>(bytes[3]) << 24;
+    return std::uint32_t{bytes[0]} | std::uint32_t{bytes[1]} << 8 | std::uint32_t{bytes[2]} << 16 |
+           std::uint32_t{bytes[3]} << 24;
 }
 
 std::size_t WriteBytes(FileRecord& record, const void* bytes, std::size_t count)
@@ -207,7 +207,7 @@ std::int32_t ReadInt32(FileHandle handle)
 void ReadBytes(FileHandle handle, void* bytes, std::size_t count)
 {
     FileServiceGuard guard;
-    std::uint8_t* destination = static_cast<std::uint8_t*>(bytes);
+    std::uint8_t* destination = static_cast<std::uint8_t*>(bytes); // the caller's bytes, counted
     FileRecord* record = Resolve(handle);
     const std::size_t done = record == nullptr ? 0 : ReadThroughBuffer(*record, destination, count);
     std::fill(destination + done, destination + count, std::uint8_t{0});
@@ -222,7 +222,7 @@ std::size_t WriteBlock(FileHandle handle, const void* bytes, std::size_t count)
 
 std::size_t WriteInt8(FileHandle handle, std::int32_t value)
 {
-    const std::uint8_t byte = static_cast<std::uint8_t>(value & 0xFF);
+    const std::uint8_t byte = static_cast<std::uint8_t>(value & 0xFF); // the low 8 bits
     return WriteBlock(handle, &byte, 1);
 }
 

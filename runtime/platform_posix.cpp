@@ -188,7 +188,7 @@ void OsLowerCase(std::string& text)
 {
     for (char& character : text) {
         if (character >= 'A' && character <= 'Z') {
-            character = static_cast<char>(character - 'A' + 'a');
+            character = static_cast<char>(character - 'A' + 'a'); // a letter again
         }
     }
 }
@@ -222,7 +222,7 @@ OsFile OsCreateOrEmpty(const std::string& name)
 std::size_t OsRead(OsFile file, void* bytes, std::size_t count)
 {
     std::size_t total = 0;
-    char* destination = static_cast<char*>(bytes);
+    char* destination = static_cast<char*>(bytes); // the caller's bytes, counted
     // Pipes and terminals may deliver less than asked before the end.
     while (total < count) {
         const ssize_t delivered = ReadRetrying(Descriptor(file), destination + total, count - total);
@@ -236,7 +236,7 @@ std::size_t OsRead(OsFile file, void* bytes, std::size_t count)
 
 std::size_t OsWrite(OsFile file, const void* bytes, std::size_t count)
 {
-    return WriteAll(Descriptor(file), static_cast<const char*>(bytes), count);
+    return WriteAll(Descriptor(file), static_cast<const char*>(bytes), count); // the caller's bytes, counted
 }
 
 bool OsClose(OsFile file)

@@ -165,7 +165,7 @@ std::size_t OsRead(OsFile file, void* bytes, std::size_t count)
 
 std::size_t OsWrite(OsFile file, const void* bytes, std::size_t count)
 {
-    const char* next = static_cast<const char*>(bytes);
+    const char* next = static_cast<const char*>(bytes); // the caller's bytes, counted
     std::size_t total = 0;
     while (total < count) {
         DWORD written = 0;

@@ -7,14 +7,14 @@
 Text DecimalText(std::int64_t value)
 {
     // The magnitude is taken unsigned so that the most negative value prints in full.
-    std::uint64_t magnitude = static_cast<std::uint64_t>(value);
+    std::uint64_t magnitude = static_cast<std::uint64_t>(value); // two's complement bits
     if (value < 0) {
         magnitude = 0 - magnitude;
     }
     char digits[20];
     int count = 0;
     do {
-        digits[count++] = static_cast<char>('0' + magnitude % 10);
+        digits[count++] = static_cast<char>('0' + magnitude % 10); // a digit
         magnitude /= 10;
     } while (magnitude != 0);
 
@@ -51,7 +51,7 @@ int HexBitsShown(std::int64_t widthClass)
 
 Text HexText(std::int64_t value, std::int64_t widthClass)
 {
-    const std::uint64_t bits = static_cast<std::uint64_t>(value);
+    const std::uint64_t bits = static_cast<std::uint64_t>(value); // two's complement bits
     Text result;
     for (int shift = HexBitsShown(widthClass) - 4; shift >= 0; shift -= 4) {
         const std::uint64_t digit = (bits >> shift) & 15U;

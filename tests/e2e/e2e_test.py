@@ -264,7 +264,9 @@ CASES = [
     converts("a 124-byte info header, full palette, gap", CONVERT,
              bmp(grid(2, 2), info_size=124, clr_used=0, palette=256, gap=6)),
     converts("biClrUsed 0 with a full palette", CONVERT, bmp(grid(2, 2), clr_used=0, palette=256)),
-    converts("a pixel offset beyond the file is ignored", CONVERT, bmp(grid(2, 2), off_bits=10 ** 6)),
+] + [
+    converts("a pixel offset %s is ignored" % name, CONVERT, bmp(grid(2, 2), off_bits=offset))
+    for name, offset in (("beyond the file", 10 ** 6), ("one past where the whole picture fits", 71))
 ] + [
     case("biSizeImage %d" % size, CONVERT, scan(size, 4) + wrote("out.asm"),
          {"a.bmp": bmp(grid(2, 2), size_image=size)}, {"out.asm": ASM})
