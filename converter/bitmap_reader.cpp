@@ -37,6 +37,12 @@ constexpr std::int64_t kMaximumPixels = 2147483647;
 // missing pixels read as index 0, but memory and time stay bounded by the file.
 constexpr std::int64_t kMaximumMissingPixels = 16777216;
 
+// What the colour check saw, besides multicolour pixels.
+struct ColorScan {
+    bool badColorFound = false;
+    std::int64_t color255Count = 0;
+};
+
 // One sheet being read: the run's options, the open file and where it stands.
 struct SheetReader {
     const RunOptions& options;
@@ -185,57 +191,56 @@ Text ColorErrorLine(std::uint8_t color, std::int64_t index, std::int64_t width)
 }
 
 // Walks the plane in order, top row first, with a line for every index above
-// highestIndex; index 255 becomes 0 in place. True when no index was refused.
-bool ScanColors(SourceBitmap& bitmap, std::uint8_t highestIndex)
+// highestIndex; index 255 becomes 0 in place and is counted.
+ColorScan ScanColors(SourceBitmap& bitmap, std::uint8_t highestIndex)
 {
-    ColorScan& scan = bitmap.scan;
-    bool allowed = true;
+    ColorScan scan;
     std::int64_t index = 0;
     for (std::uint8_t& pixel : bitmap.pixels) {
         if (pixel == 255) {
             pixel = 0;
-            scan.color255Found = true;
             scan.color255Count += 1;
         } else if (pixel > highestIndex) {
-            allowed = false;
+            scan.badColorFound = true;
             PrintLine(ColorErrorLine(pixel, index, bitmap.width));
         } else if (pixel > 1) {
-            scan.multicolorFound = true;
+            bitmap.multicolorFound = true;
         }
         index += 1;
     }
-    return allowed;
+    return scan;
 }
 
 // A multicolour picture may use the indexes 0 to 3, a hires picture 0 and 1.
-void ReadIndexes(SheetReader& reader, SourceBitmap& bitmap)
+ColorScan ReadIndexes(SheetReader& reader, SourceBitmap& bitmap)
 {
     const bool hires = reader.options.hiresSprites;
     MoveToPixelRows(reader);
     ReadPixelRows(reader, bitmap);
-    if (!ScanColors(bitmap, hires ? 1 : 3)) {
+    const ColorScan scan = ScanColors(bitmap, hires ? 1 : 3);
+    if (scan.badColorFound) {
         Refuse(reader, {hires ? "> Use colors 0-1 and 255 for hires pictures only."
                               : "> Use colors 0-3 and 255 for your pictures only.",
                         "> Exit program... No data converted.", ""});
     }
+    return scan;
 }
 
 // Only 8-bit pictures are read. Another depth leaves the plane all 0: as
 // multicolour sprites the picture is then refused as single-colour by the
 // sprite grid, but as hires sprites it would convert to empty ones.
-void ReadSheetPixels(SheetReader& reader, SourceBitmap& bitmap)
+ColorScan ReadSheetPixels(SheetReader& reader, SourceBitmap& bitmap)
 {
     const std::int32_t bitCount = reader.header.biBitCount;
     if (bitCount == 4) {
         Refuse(reader, {"> Error. Source bitmap has only 16 colors.", "> Please use 256color pics only.",
                         "> Exit program... No data converted.", ""});
     }
-    if (bitCount == 8) {
-        ReadIndexes(reader, bitmap);
-    } else if (reader.options.hiresSprites) {
+    if (bitCount != 8 && reader.options.hiresSprites) {
         Refuse(reader, {"> Error: Source bitmap has " + DecimalText(bitCount) +
                         " bits per pixel. Please use 256color pics only."});
     }
+    return bitCount == 8 ? ReadIndexes(reader, bitmap) : ColorScan();
 }
 
 } // namespace
@@ -251,11 +256,10 @@ SourceBitmap LoadSourceBitmap(const RunOptions& options)
     CheckFormat(reader, bitmap);
     MakePixelPlane(reader, bitmap);
     PrintLine("> Scanning " + DecimalText(reader.header.biSizeImage) + " bytes of pixeldata...");
-    ReadSheetPixels(reader, bitmap);
+    const ColorScan scan = ReadSheetPixels(reader, bitmap);
     CloseFile(reader.file);
-    if (bitmap.scan.color255Found) {
-        PrintLine("> Info: " + DecimalText(bitmap.scan.color255Count) +
-                  " pixel found with color index 255. Set to index 0..");
+    if (scan.color255Count > 0) {
+        PrintLine("> Info: " + DecimalText(scan.color255Count) + " pixel found with color index 255. Set to index 0..");
     }
     return bitmap;
 }

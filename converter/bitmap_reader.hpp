@@ -6,20 +6,13 @@
 #include "plane.hpp"
 #include "run_control.hpp"
 
-// What the colour check saw.
-struct ColorScan {
-    bool color255Found = false;
-    MachineWord color255Count = 0;
-    // A pixel of index 2 or 3. Stays false for a depth whose pixels are not
-    // read, so that the sprite grid refuses such a picture as single-colour.
-    bool multicolorFound = false;
-};
-
 struct SourceBitmap {
     MachineWord width = 0;
     MachineWord height = 0; // rows, whichever way the file stores them
     PixelPlane pixels;
-    ColorScan scan;
+    // A pixel of index 2 or 3. Stays false for a depth whose pixels are not
+    // read, so that the sprite grid refuses such a picture as single-colour.
+    bool multicolorFound = false;
 };
 
 // Reads options.sourceFile; on any failure prints its lines and ends the run.

@@ -82,7 +82,7 @@ SpriteTable ConvertSprites(const RunOptions& options, const SourceBitmap& bitmap
     }
     // Tested before the cells are made: a refused picture needs none of them.
     // Hires sprites have one colour of their own, so any picture of 0 and 1 will do.
-    if (!options.hiresSprites && !bitmap.scan.multicolorFound) {
+    if (!options.hiresSprites && !bitmap.multicolorFound) {
         FailUnsupportedRun(options, {"> Unable to convert this picture.", "> Only Multicolor pictures are allowed.", ""});
     }
     SpriteTable table = CutCells(bitmap);

@@ -3,7 +3,6 @@
 
 #include <cstdint>
 
-#include "command_line.hpp" // the splitter behind NextParameter where the platform hands over a raw line
 #include "text.hpp"
 
 // Brings up the runtime; argc and argv are the process's own (unused on

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "runtime/command_line.hpp"
 #include "runtime/console.hpp"
 #include "test_support.hpp"
 
