@@ -24,7 +24,7 @@ void CountOption(RunOptions& options)
 
 // Whether an option counts towards "some option was given" (all but -p).
 enum OptionCounting { kNotCounted, kCounted };
-// Whether an option takes the next parameter as a file name.
+// Whether an option takes the next parameter (a file name or a value).
 enum OptionNaming { kNoName, kTakesName };
 
 struct OptionEntry {
@@ -52,6 +52,19 @@ void SetCa65Syntax(RunOptions& options, const Text&)
     options.byteDirective = ".byte";
 }
 
+// -bg and -mc take their value as given; the colour choice checks it.
+void SetFixedBackground(RunOptions& options, const Text& value)
+{
+    options.fixedBackground = value;
+    options.realColors = true;
+}
+
+void SetFixedMulticolors(RunOptions& options, const Text& value)
+{
+    options.fixedMulticolors = value;
+    options.realColors = true;
+}
+
 void SetSpritePadFile(RunOptions& options, const Text& name)
 {
     options.spritePadFile = name;
@@ -74,6 +87,9 @@ const OptionEntry kOptions[] = {
     {"-e", kCounted, kTakesName, SetSpritePadFile},
     {"-hires", kCounted, kNoName, [](RunOptions& options, const Text&) { options.hiresSprites = true; }},
     {"-ca65", kCounted, kNoName, SetCa65Syntax},
+    {"-colors", kCounted, kNoName, [](RunOptions& options, const Text&) { options.realColors = true; }},
+    {"-bg", kCounted, kTakesName, SetFixedBackground},
+    {"-mc", kCounted, kTakesName, SetFixedMulticolors},
 };
 
 const OptionEntry* FindOption(const Text& parameter)

@@ -18,6 +18,9 @@ struct RunOptions {
     bool showCredits = false;
     bool showUsage = false;
     bool hiresSprites = false; // -hires: single-colour sprites, one bit per picture column
+    bool realColors = false;   // -colors, -bg, -mc: the picture's colours, not its indexes
+    Text fixedBackground;      // -bg N as given, empty without it
+    Text fixedMulticolors;     // -mc N,M as given, empty without it
     std::uint8_t countedOptions = 0; // one byte: 256 counted options wrap to 0
     Text commentMarker = "//";
     Text byteDirective = ".byte";

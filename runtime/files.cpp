@@ -85,19 +85,10 @@ void FlushFile(FileRecord& record)
 // Refills the buffer with one read; false at the end of the file.
 bool FillBuffer(FileRecord& record)
 {
-    record.count = 0;
-    record.filled = 0;
-    if (record.endReached) {
-        return false;
-    }
-    const std::size_t delivered = OsRead(record.osFile, record.buffer.data(), kFileBufferSize);
-    if (delivered == 0) {
-        record.endReached = true;
-        return false;
-    }
-    record.count = delivered;
-    record.filled = delivered;
-    return true;
+    const std::size_t delivered = record.endReached ? 0 : OsRead(record.osFile, record.buffer.data(), kFileBufferSize);
+    record.endReached = delivered == 0;
+    record.count = record.filled = delivered;
+    return delivered > 0;
 }
 
 // Pushes out the bytes buffered for writing, so that the buffer serves reading.
@@ -106,7 +97,7 @@ void SwitchToReading(FileRecord& record)
     if (record.direction == Direction::kWriting) {
         FlushFile(record);
         record.direction = Direction::kReading;
-        record.count = 0;
+        record.count = record.filled = 0; // nothing buffered for reading
     }
 }
 

@@ -1,0 +1,402 @@
+#include "c64_colors.hpp"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <complex>
+#include <cstddef>
+#include <limits>
+
+namespace {
+
+constexpr std::size_t kColors = kC64ColorCount;
+
+constexpr const char* kColorNames[kColors] = {"black", "white", "red", "cyan", "purple", "green", "blue", "yellow",
+    "orange", "brown", "light red", "dark grey", "grey", "light green", "light blue", "light grey"};
+
+// Published palettes in C64 colour order: the references for single values and for whole tables. No value appears
+// in two of them as different colours, so each maps exactly to its own colour.
+constexpr std::size_t kPaletteCount = 16;
+constexpr Rgb kPalettes[kPaletteCount][kColors] = {
+    {0x000000, 0xFFFFFF, 0x68372B, 0x70A4B2, 0x6F3D86, 0x588D43, 0x352879, 0xB8C76F, // Pepto
+        0x6F4F25, 0x433900, 0x9A6759, 0x444444, 0x6C6C6C, 0x9AD284, 0x6C5EB5, 0x959595},
+    {0x000000, 0xFFFFFF, 0x813338, 0x75CEC8, 0x8E3C97, 0x56AC4D, 0x2E2C9B, 0xEDF171, // Colodore
+        0x8E5029, 0x553800, 0xC46C71, 0x4A4A4A, 0x7B7B7B, 0xA9FF9F, 0x706DEB, 0xB2B2B2},
+    {0x000000, 0xFFFFFF, 0x883932, 0x67B6BD, 0x8B3F96, 0x55A049, 0x40318D, 0xBFCE72, // VICE PAL
+        0x8B5429, 0x574200, 0xB86962, 0x505050, 0x787878, 0x94E089, 0x7868C0, 0x9F9F9F},
+    {0x101010, 0xFFFFFF, 0xE04040, 0x60FFFF, 0xE060E0, 0x40E040, 0x4040E0, 0xFFFF40, // CCS64
+        0xE0A040, 0x9C7448, 0xFFA0A0, 0x545454, 0x888888, 0xA0FFA0, 0xA0A0FF, 0xC0C0C0},
+    {0x000000, 0xFFFFFF, 0xCC0000, 0x00FFCC, 0xFF00FF, 0x00CC00, 0x0000CC, 0xFFFF00, // Frodo
+        0xFF8800, 0x884400, 0xFF8888, 0x444444, 0x888888, 0x88FF88, 0x8888FF, 0xCCCCCC},
+    {0x212121, 0xFFFFFF, 0xB52121, 0x73FFFF, 0xB521B5, 0x21B521, 0x2121B5, 0xFFFF21, // PC64
+        0xB57321, 0x944221, 0xFF7373, 0x737373, 0x949494, 0x73FF73, 0x7373FF, 0xB5B5B5},
+    {0x000000, 0xFCFCFC, 0xA80000, 0x54FCFC, 0xA800A8, 0x00A800, 0x0000A8, 0xFCFC00, // C64S
+        0xA85400, 0x802C00, 0xFC5454, 0x545454, 0x808080, 0x54FC54, 0x5454FC, 0xA8A8A8},
+    {0x000000, 0xFDFEFC, 0xBE1A24, 0x30E6C6, 0xB41AE2, 0x1FD21E, 0x211BAE, 0xDFF60A, // VICE before 2.0
+        0xB84104, 0x6A3304, 0xFE4A57, 0x424540, 0x70746F, 0x59FE59, 0x5F53FE, 0xA4A7A2},
+    {0x0A0A0A, 0xFFF8FF, 0x851F02, 0x65CDA8, 0xA73B9F, 0x4DAB19, 0x1A0C92, 0xEBE353, // C64HQ
+        0xA94B02, 0x441E00, 0xD28074, 0x464646, 0x8B8B8B, 0x8EF68E, 0x4D91D1, 0xBABABA},
+    {0x000000, 0xFFFFFF, 0x880000, 0xAAFFEE, 0xCC44CC, 0x00CC55, 0x0000AA, 0xEEEE77, // GoDot, C64 wiki
+        0xDD8855, 0x664400, 0xFF7777, 0x333333, 0x777777, 0xAAFF66, 0x0088FF, 0xBBBBBB},
+    {0x000000, 0xFFFFFF, 0xFF0000, 0x00FFFF, 0xFF00FF, 0x00FF00, 0x0000FF, 0xFFFF00, // VICE RGB
+        0xFF8000, 0x804000, 0xFF8080, 0x404040, 0x808080, 0x80FF80, 0x8080FF, 0xC0C0C0},
+    {0x000000, 0xFFFFFF, 0xAF2A29, 0x62D8CC, 0xB03FB6, 0x4AC64A, 0x3739C4, 0xE4ED4E, // Community Colors
+        0xB6591C, 0x683808, 0xEA746C, 0x4D4D4D, 0x848484, 0xA6FA9E, 0x707CE6, 0xB6B6B5},
+    {0x000000, 0xFFFFFF, 0x68372B, 0x83F0DC, 0x6F3D86, 0x59CD36, 0x4137CD, 0xB8C76F, // Pantaloon
+        0xD17F30, 0x755100, 0x9A6759, 0x5B5B5B, 0x8E8E8E, 0x9DFF9D, 0x75A1EC, 0xC1C1C1},
+    {0x000000, 0xFFFFFF, 0x8C3E34, 0x7ABFC7, 0x8D47B3, 0x68A941, 0x3E31A2, 0xD0DC71, // ptoing
+        0x905F25, 0x5C4700, 0xBB776D, 0x545454, 0x808080, 0xACEA88, 0x7C70DA, 0xABABAB},
+    {0x000000, 0xFFFFFF, 0x882000, 0x68D0A8, 0xA838A0, 0x50B818, 0x181090, 0xF0E858, // Deekay
+        0xA04800, 0x472B1B, 0xC87870, 0x484848, 0x808080, 0x98FF98, 0x5090D0, 0xB8B8B8},
+    {0x000000, 0xFFFFFF, 0x7C352B, 0x5AA6B1, 0x694185, 0x5D8643, 0x212E78, 0xCFBE6F, // Pepto NTSC (Sony)
+        0x894A26, 0x5B3300, 0xAF6459, 0x434343, 0x6B6B6B, 0xA0CB84, 0x5665B3, 0x959595},
+};
+
+// Luma and the two colour differences (BT.601), scaled by 256. The rows of u and v sum to 0: greys have none.
+struct Yuv {
+    std::int32_t y;
+    std::int32_t u;
+    std::int32_t v;
+};
+
+constexpr Yuv ToYuv(Rgb rgb)
+{
+    const auto r = static_cast<std::int32_t>(rgb >> 16 & 0xFF);
+    const auto g = static_cast<std::int32_t>(rgb >> 8 & 0xFF);
+    const auto b = static_cast<std::int32_t>(rgb & 0xFF);
+    return {77 * r + 150 * g + 29 * b, -38 * r - 74 * g + 112 * b, 157 * r - 131 * g - 26 * b};
+}
+
+struct Reference {
+    Yuv yuv;
+    std::uint8_t color;
+};
+
+// Every published value with its colour, sorted by luma for the nearest-colour search.
+constexpr std::array<Reference, kPaletteCount * kColors> MakeReferences()
+{
+    std::array<Reference, kPaletteCount * kColors> table{};
+    for (std::size_t k = 0; k < table.size(); k += 1) {
+        table[k] = {ToYuv(kPalettes[k / kColors][k % kColors]), static_cast<std::uint8_t>(k % kColors)};
+    }
+    std::sort(table.begin(), table.end(), [](const Reference& a, const Reference& b) { return a.yuv.y < b.yuv.y; });
+    return table;
+}
+
+constexpr std::array<Reference, kPaletteCount * kColors> kReferences = MakeReferences();
+
+std::int64_t Square(std::int64_t value)
+{
+    return value * value;
+}
+
+// Keeps the reference when it is nearer than the nearest so far (squared YUV distance).
+void Consider(const Reference& reference, const Yuv& yuv, std::int64_t& nearestDistance, std::uint8_t& nearest)
+{
+    const std::int64_t distance =
+        Square(yuv.y - reference.yuv.y) + Square(yuv.u - reference.yuv.u) + Square(yuv.v - reference.yuv.v);
+    if (distance < nearestDistance) {
+        nearestDistance = distance;
+        nearest = reference.color;
+    }
+}
+
+// Whole tables are compared as luma plus chroma (u + iv): the fitting below scales and turns the chroma.
+struct Shade {
+    double luma;
+    std::complex<double> chroma;
+};
+
+using Shades = std::array<Shade, kColors>;
+using Costs = std::array<std::array<std::int32_t, kColors>, kColors>; // [input colour][reference colour]
+using Assignment = std::array<std::size_t, kColors>;                  // reference colour of each input colour
+
+// A reference drawn in the input's terms: luma offset + gain x luma (brightness, contrast) and chroma x a complex
+// factor (saturation, hue).
+struct Fit {
+    double offset;
+    double gain;
+    std::complex<double> chroma;
+};
+
+// The input's luma range and mean chroma: costs are measured as if they were 255 and kMeanChroma.
+struct Spread {
+    double lowLuma;
+    double lumaRange;
+    double meanChroma;
+};
+
+struct Match {
+    Assignment assignment;
+    std::int64_t cost;
+};
+
+constexpr double kMeanChroma = 40;
+constexpr double kCostUnit = 16;   // costs are integers, so that every build assigns alike
+constexpr int kFitRounds = 4;      // a fit, then three refits
+// Measured with the palettes above and their variants against the other references; see the report in check.cpp.
+constexpr std::int64_t kMaxCost = 460 * 16;
+constexpr double kGreyChromaShare = 0.2; // of the mean chroma, at most, for the colours taken as greys
+
+Shade ShadeOf(Rgb rgb)
+{
+    const Yuv yuv = ToYuv(rgb);
+    Shade shade{};
+    shade.luma = yuv.y;
+    shade.chroma = std::complex<double>(yuv.u, yuv.v);
+    return shade;
+}
+
+Spread SpreadOf(const Shades& shades)
+{
+    double low = shades[0].luma;
+    double high = low;
+    double chroma = 0;
+    for (const Shade& shade : shades) {
+        low = std::min(low, shade.luma);
+        high = std::max(high, shade.luma);
+        chroma += std::abs(shade.chroma);
+    }
+    return {low, high - low, chroma / kColors};
+}
+
+// The first guess: the reference stretched to the input's luma range and mean chroma.
+Fit SpreadFit(const Spread& input, const Spread& reference)
+{
+    const double gain = input.lumaRange / reference.lumaRange;
+    return {input.lowLuma - gain * reference.lowLuma, gain, input.meanChroma / reference.meanChroma};
+}
+
+// Least squares over the assigned pairs: a line for luma, a complex factor for chroma.
+Fit RefitOf(const Shades& input, const Shades& reference, const Assignment& assignment)
+{
+    double inputMean = 0;
+    double referenceMean = 0;
+    for (std::size_t i = 0; i < kColors; i += 1) {
+        inputMean += input[i].luma / kColors;
+        referenceMean += reference[assignment[i]].luma / kColors;
+    }
+    double covariance = 0;
+    double variance = 0;
+    std::complex<double> cross = 0;
+    double power = 0;
+    for (std::size_t i = 0; i < kColors; i += 1) {
+        const Shade& match = reference[assignment[i]];
+        covariance += (match.luma - referenceMean) * (input[i].luma - inputMean);
+        variance += (match.luma - referenceMean) * (match.luma - referenceMean);
+        cross += std::conj(match.chroma) * input[i].chroma;
+        power += std::norm(match.chroma);
+    }
+    const double gain = covariance / variance; // references have distinct lumas and some chroma
+    return {inputMean - gain * referenceMean, gain, cross / power};
+}
+
+Costs CostsOf(const Shades& input, const Spread& spread, const Shades& reference, const Fit& fit)
+{
+    const double lumaScale = 255 / spread.lumaRange;
+    const double chromaScale = kMeanChroma / spread.meanChroma;
+    Costs costs{};
+    for (std::size_t i = 0; i < kColors; i += 1) {
+        for (std::size_t j = 0; j < kColors; j += 1) {
+            const double luma = (input[i].luma - fit.offset - fit.gain * reference[j].luma) * lumaScale;
+            const double chroma = std::abs(input[i].chroma - fit.chroma * reference[j].chroma) * chromaScale;
+            costs[i][j] = static_cast<std::int32_t>(std::lround(std::hypot(luma, chroma) * kCostUnit));
+        }
+    }
+    return costs;
+}
+
+// The Hungarian method's potentials and current matching (1-based; column 0 is the row being added).
+struct Potentials {
+    std::array<std::int64_t, kColors + 1> row{};
+    std::array<std::int64_t, kColors + 1> column{};
+    std::array<std::size_t, kColors + 1> rowOfColumn{};
+};
+
+// Adds one row to the matching along a shortest augmenting path.
+void AddRow(const Costs& costs, std::size_t row, Potentials& p)
+{
+    std::array<std::int64_t, kColors + 1> slack;
+    slack.fill(std::numeric_limits<std::int64_t>::max());
+    std::array<std::size_t, kColors + 1> previous{};
+    std::array<bool, kColors + 1> used{};
+    std::size_t column = 0;
+    p.rowOfColumn[0] = row;
+    while (p.rowOfColumn[column] != 0) {
+        used[column] = true;
+        const std::size_t from = p.rowOfColumn[column];
+        std::int64_t delta = std::numeric_limits<std::int64_t>::max();
+        std::size_t next = 0;
+        for (std::size_t j = 1; j <= kColors; j += 1) {
+            const std::int64_t reduced = costs[from - 1][j - 1] - p.row[from] - p.column[j];
+            if (!used[j] && reduced < slack[j]) {
+                slack[j] = reduced;
+                previous[j] = column;
+            }
+            if (!used[j] && slack[j] < delta) {
+                delta = slack[j];
+                next = j;
+            }
+        }
+        for (std::size_t j = 0; j <= kColors; j += 1) {
+            if (used[j]) {
+                p.row[p.rowOfColumn[j]] += delta;
+                p.column[j] -= delta;
+            } else {
+                slack[j] -= delta;
+            }
+        }
+        column = next;
+    }
+    do {
+        const std::size_t back = previous[column];
+        p.rowOfColumn[column] = p.rowOfColumn[back];
+        column = back;
+    } while (column != 0);
+}
+
+// The minimum-cost one-to-one assignment of reference colours to input colours, and its cost.
+Match Assign(const Costs& costs)
+{
+    Potentials potentials;
+    for (std::size_t row = 1; row <= kColors; row += 1) {
+        AddRow(costs, row, potentials);
+    }
+    Match match{};
+    for (std::size_t j = 1; j <= kColors; j += 1) {
+        const std::size_t row = potentials.rowOfColumn[j] - 1;
+        match.assignment[row] = j - 1;
+        match.cost += costs[row][j - 1];
+    }
+    return match;
+}
+
+// Matches the input to one reference: assign, fit the reference to the input's look, reassign; the best round counts.
+Match MatchReference(const Shades& input, const Spread& spread, const Shades& reference)
+{
+    Fit fit = SpreadFit(spread, SpreadOf(reference));
+    Match best{{}, std::numeric_limits<std::int64_t>::max()};
+    for (int round = 0; round < kFitRounds; round += 1) {
+        const Match match = Assign(CostsOf(input, spread, reference, fit));
+        if (match.cost < best.cost) {
+            best = match;
+        }
+        fit = RefitOf(input, reference, match.assignment);
+    }
+    return best;
+}
+
+Match BestMatch(const Shades& input, const Spread& spread)
+{
+    Match best{{}, std::numeric_limits<std::int64_t>::max()};
+    for (const auto& palette : kPalettes) {
+        Shades reference;
+        std::transform(std::begin(palette), std::end(palette), reference.begin(), ShadeOf);
+        const Match match = MatchReference(input, spread, reference);
+        if (match.cost < best.cost) {
+            best = match;
+        }
+    }
+    return best;
+}
+
+bool IsGrey(std::size_t color)
+{
+    return color == 0 || color == 1 || color == 11 || color == 12 || color == 15;
+}
+
+// What makes a C64 palette: close to a reference once brightness, contrast, saturation and hue are fitted, and five
+// colours of (almost) no chroma for black, white and the three greys. VGA, CGA and most other 16-colour sets have
+// four greys at most; shades of one hue or random colours have none.
+bool FormsC64Palette(const Shades& input, const Spread& spread, const Match& match)
+{
+    if (match.cost > kMaxCost) {
+        return false;
+    }
+    for (std::size_t i = 0; i < kColors; i += 1) {
+        if (IsGrey(match.assignment[i]) && std::abs(input[i].chroma) > kGreyChromaShare * spread.meanChroma) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The entries' distinct colours in order of first use; false unless there are 16. Black is left out when it is a
+// 17th colour: tables of palettes without a pure black are often padded with it.
+bool FindSixteenColors(const std::vector<Rgb>& entries, std::vector<Rgb>& distinct)
+{
+    for (Rgb entry : entries) {
+        const Rgb rgb = entry & 0xFFFFFF;
+        if (std::find(distinct.begin(), distinct.end(), rgb) == distinct.end()) {
+            distinct.push_back(rgb);
+        }
+        if (distinct.size() > kColors + 1) {
+            return false;
+        }
+    }
+    if (distinct.size() == kColors + 1) {
+        distinct.erase(std::remove(distinct.begin(), distinct.end(), Rgb{0}), distinct.end());
+    }
+    return distinct.size() == kColors;
+}
+
+// Where rgb is among the 16 colours; 16 when it is not.
+std::size_t IndexOf(const std::vector<Rgb>& distinct, Rgb rgb)
+{
+    std::size_t at = 0;
+    while (at < distinct.size() && distinct[at] != rgb) {
+        at += 1;
+    }
+    return at;
+}
+
+} // namespace
+
+const char* C64ColorName(std::uint8_t color)
+{
+    return color < kColors ? kColorNames[color] : "";
+}
+
+std::uint8_t NearestC64Color(Rgb rgb)
+{
+    // Walks outwards from the value's luma; a luma gap alone past the nearest distance ends each direction.
+    const Yuv yuv = ToYuv(rgb);
+    const auto start = std::lower_bound(kReferences.begin(), kReferences.end(), yuv.y,
+        [](const Reference& reference, std::int32_t luma) { return reference.yuv.y < luma; });
+    std::int64_t nearestDistance = std::numeric_limits<std::int64_t>::max();
+    std::uint8_t nearest = 0;
+    for (auto above = start; above != kReferences.end() && Square(above->yuv.y - yuv.y) < nearestDistance; ++above) {
+        Consider(*above, yuv, nearestDistance, nearest);
+    }
+    for (auto below = start; below != kReferences.begin() && Square(yuv.y - below[-1].yuv.y) < nearestDistance;
+         --below) {
+        Consider(below[-1], yuv, nearestDistance, nearest);
+    }
+    return nearest;
+}
+
+bool MatchC64Palette(const std::vector<Rgb>& entries, std::vector<std::uint8_t>& colors)
+{
+    colors.clear();
+    std::vector<Rgb> distinct;
+    if (!FindSixteenColors(entries, distinct)) {
+        return false;
+    }
+    Shades input;
+    std::transform(distinct.begin(), distinct.end(), input.begin(), ShadeOf);
+    const Spread spread = SpreadOf(input);
+    if (spread.lumaRange <= 0 || spread.meanChroma <= 0) {
+        return false;
+    }
+    const Match match = BestMatch(input, spread);
+    if (!FormsC64Palette(input, spread, match)) {
+        return false;
+    }
+    colors.reserve(entries.size());
+    for (Rgb entry : entries) {
+        const std::size_t at = IndexOf(distinct, entry & 0xFFFFFF);
+        // A padding black outside the 16 takes its nearest colour, black.
+        colors.push_back(at == kColors ? NearestC64Color(entry) : static_cast<std::uint8_t>(match.assignment[at]));
+    }
+    return true;
+}

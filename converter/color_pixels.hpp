@@ -1,0 +1,40 @@
+// The picture's colours recognised as C64 colours (-colors): a palette as a
+// whole, or every RGB value of a true-colour picture on its own; and which RGB
+// values became each C64 colour, for the console.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "c64_colors.hpp"
+#include "plane.hpp"
+
+// Which RGB values became each C64 colour, each value counted once.
+struct RecognisedColors {
+    std::array<std::int64_t, kC64ColorCount> valueCount{};
+    std::array<std::vector<Rgb>, kC64ColorCount> lowestValues; // ascending, at most kValuesShown
+    std::vector<std::uint64_t> seen = std::vector<std::uint64_t>((Rgb{1} << 24) / 64); // one bit per RGB value
+};
+
+// The C64 colour of every palette entry: the whole palette when it is a C64
+// palette, else each entry on its own.
+std::vector<std::uint8_t> PaletteColors(const std::vector<Rgb>& palette);
+
+// Notes that rgb became color.
+void NoteColor(RecognisedColors& recognised, Rgb rgb, std::uint8_t color);
+
+// Maps one stored row of 3 (blue, green, red) or 4 (blue, green, red, unused)
+// bytes per pixel to C64 colours.
+struct TrueColorDecoder {
+    std::size_t bytesPerPixel = 3;
+    std::array<Rgb, 4096> cachedValue; // RGB values and their colours, by a hash of the value
+    std::array<std::uint8_t, 4096> cachedColor;
+    RecognisedColors recognised;
+};
+TrueColorDecoder MakeTrueColorDecoder(std::size_t bytesPerPixel);
+void DecodeTrueColorRow(TrueColorDecoder& decoder, const std::uint8_t* row, std::size_t width, std::uint8_t* colors);
+
+// One line for every C64 colour used, in colour order: its number, its name
+// and the RGB values that became it, the first few and how many more.
+void PrintRecognisedColors(const RecognisedColors& recognised);
