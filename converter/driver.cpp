@@ -193,7 +193,10 @@ void ReadOptions(RunOptions& options)
         PrintUsage();
         EndRun(options);
     }
-    const SpriteTable sprites = ConvertSprites(options, LoadSourceBitmap(options));
+    const FixedColors fixed = ReadFixedColors(options);
+    const SourceBitmap bitmap = LoadSourceBitmap(options);
+    const SharedColors colors = options.realColors ? ChooseSharedColors(options, bitmap, fixed) : SharedColors();
+    const SpriteTable sprites = ConvertSprites(options, bitmap, colors);
     WriteSourceFile(options, sprites);
     if (options.exportSpritePad) {
         WriteSpritePadFile(options, sprites);

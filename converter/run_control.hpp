@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <optional>
 
 #include "runtime/text.hpp"
 
@@ -19,8 +20,8 @@ struct RunOptions {
     bool showUsage = false;
     bool hiresSprites = false; // -hires: single-colour sprites, one bit per picture column
     bool realColors = false;   // -colors, -bg, -mc: the picture's colours, not its indexes
-    Text fixedBackground;      // -bg N as given, empty without it
-    Text fixedMulticolors;     // -mc N,M as given, empty without it
+    std::optional<Text> fixedBackground;  // -bg N as given
+    std::optional<Text> fixedMulticolors; // -mc N,M as given
     std::uint8_t countedOptions = 0; // one byte: 256 counted options wrap to 0
     Text commentMarker = "//";
     Text byteDirective = ".byte";

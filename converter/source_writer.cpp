@@ -48,6 +48,19 @@ void BuildDataLine(const RunOptions& options, const SpriteCell& cell, std::size_
     AppendPreviewText(cell, row, line);
 }
 
+// The 64th byte of a sprite: 0 to align the next one, or with -colors the
+// SpritePad attribute byte, which holds the sprite's own colour.
+Text LastByteLine(const RunOptions& options, const SpriteCell& cell)
+{
+    if (!options.realColors) {
+        return "\t" + options.byteDirective + "\t0\t" + options.commentMarker + " align byte";
+    }
+    Text line = "\t" + options.byteDirective + "\t";
+    AppendByteValue(options, cell.attribute, line);
+    return line + "\t" + options.commentMarker + " sprite color " + ColorText(cell.attribute & 15) +
+           (options.hiresSprites ? "" : ", multicolor");
+}
+
 // Writes one line and, with -v, shows it on the console.
 void EmitLine(const RunOptions& options, FileHandle file, const Text& line)
 {
@@ -66,7 +79,7 @@ void WriteSprite(const RunOptions& options, FileHandle file, MachineWord spriteN
         BuildDataLine(options, cell, row, line);
         EmitLine(options, file, line);
     }
-    EmitLine(options, file, "\t" + options.byteDirective + "\t0\t" + options.commentMarker + " align byte");
+    EmitLine(options, file, LastByteLine(options, cell));
     WriteLine(file, "");
     if (options.verbose) {
         PrintLine("");
@@ -89,8 +102,11 @@ void WriteSourceFile(const RunOptions& options, const SpriteTable& table)
         PrintLine("> " + header);
     }
     EmitLine(options, file, PadRight("\t" + options.commentMarker + " ", 69, "-"));
+    if (options.realColors) {
+        EmitLine(options, file, "\t" + options.commentMarker + " " + SharedColorsText(table.colors, options.hiresSprites));
+    }
     MachineWord spriteNumber = 0;
-    for (const SpriteCell& cell : table) {
+    for (const SpriteCell& cell : table.cells) {
         WriteSprite(options, file, spriteNumber, cell);
         spriteNumber += 1;
     }

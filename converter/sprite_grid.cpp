@@ -12,11 +12,14 @@ MachineWord CountSprites(const SourceBitmap& bitmap)
     return bitmap.width / MachineWord{kSpriteWidth} * (bitmap.height / MachineWord{kSpriteHeight});
 }
 
+constexpr std::uint8_t kMulticolorBit = 128;
+constexpr std::uint8_t kColorOfNone = 12; // grey, for a sprite without a colour of its own
+
 // Makes the cells with their positions, and fills each cell's pixels from its
 // 24 x 21 part of the plane.
-SpriteTable CutCells(const SourceBitmap& bitmap)
+std::vector<SpriteCell> CutCells(const SourceBitmap& bitmap)
 {
-    SpriteTable table;
+    std::vector<SpriteCell> table;
     table.reserve(static_cast<std::size_t>(CountSprites(bitmap))); // not negative
     for (MachineWord top = 0; top < bitmap.height; top += MachineWord{kSpriteHeight}) {
         for (MachineWord left = 0; left < bitmap.width; left += MachineWord{kSpriteWidth}) {
@@ -33,8 +36,43 @@ SpriteTable CutCells(const SourceBitmap& bitmap)
     return table;
 }
 
+// -colors, multicolour: every pixel becomes its bit pair, the right pixel of
+// each pair the same as the left one, which is what the sprite shows.
+void ShowMulticolor(SpriteCell& cell, const SharedColors& colors)
+{
+    std::uint8_t own = kColorOfNone;
+    for (std::size_t pixel = 0; pixel < cell.pixels.size(); pixel += 2) {
+        const std::uint8_t color = cell.pixels[pixel];
+        std::uint8_t pair = 2;
+        if (color == colors.background) {
+            pair = 0;
+        } else if (color == colors.multicolor1) {
+            pair = 1;
+        } else if (color == colors.multicolor2) {
+            pair = 3;
+        } else {
+            own = color;
+        }
+        cell.pixels[pixel] = cell.pixels[pixel + 1] = pair;
+    }
+    cell.attribute = kMulticolorBit | own;
+}
+
+// -colors, hires: the background is the bit 0, any other colour the bit 1.
+void ShowHires(SpriteCell& cell, const SharedColors& colors)
+{
+    std::uint8_t own = kColorOfNone;
+    for (std::uint8_t& pixel : cell.pixels) {
+        if (pixel != colors.background) {
+            own = pixel;
+        }
+        pixel = pixel == colors.background ? 0 : 1;
+    }
+    cell.attribute = own;
+}
+
 // Packs the even columns of every row as bit pairs, leftmost in bits 7-6.
-void EncodeMulticolor(SpriteTable& table)
+void EncodeMulticolor(std::vector<SpriteCell>& table)
 {
     for (SpriteCell& cell : table) {
         for (std::size_t row = 0; row < kSpriteHeight; row += 1) {
@@ -48,7 +86,7 @@ void EncodeMulticolor(SpriteTable& table)
 }
 
 // Packs every column of every row as one bit, leftmost in bit 7 (index 1 sets it).
-void EncodeHires(SpriteTable& table)
+void EncodeHires(std::vector<SpriteCell>& table)
 {
     for (SpriteCell& cell : table) {
         for (std::size_t byte = 0; byte < kSpriteDataBytes; byte += 1) {
@@ -75,21 +113,31 @@ void AppendPreviewText(const SpriteCell& cell, std::size_t row, Text& text)
     text.append(characters, kSpriteWidth);
 }
 
-SpriteTable ConvertSprites(const RunOptions& options, const SourceBitmap& bitmap)
+SpriteTable ConvertSprites(const RunOptions& options, const SourceBitmap& bitmap, const SharedColors& colors)
 {
+    const bool hires = options.hiresSprites;
     if (!options.verbose) {
         PrintLine("> Converting " + DecimalText(CountSprites(bitmap)) + " sprites to C64 format");
     }
     // Tested before the cells are made: a refused picture needs none of them.
     // Hires sprites have one colour of their own, so any picture of 0 and 1 will do.
-    if (!options.hiresSprites && !bitmap.multicolorFound) {
+    if (!options.realColors && !hires && !bitmap.multicolorFound) {
         FailUnsupportedRun(options, {"> Unable to convert this picture.", "> Only Multicolor pictures are allowed.", ""});
     }
-    SpriteTable table = CutCells(bitmap);
-    if (options.hiresSprites) {
-        EncodeHires(table);
+    SpriteTable table{CutCells(bitmap), colors};
+    for (SpriteCell& cell : table.cells) {
+        if (!options.realColors) {
+            cell.attribute = hires ? kColorOfNone : kMulticolorBit | kColorOfNone;
+        } else if (hires) {
+            ShowHires(cell, colors);
+        } else {
+            ShowMulticolor(cell, colors);
+        }
+    }
+    if (hires) {
+        EncodeHires(table.cells);
     } else {
-        EncodeMulticolor(table);
+        EncodeMulticolor(table.cells);
     }
     return table;
 }

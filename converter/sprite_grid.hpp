@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "bitmap_reader.hpp"
+#include "color_choice.hpp"
 
 constexpr std::size_t kSpriteWidth = 24;
 constexpr std::size_t kSpriteHeight = 21;
@@ -17,15 +17,23 @@ struct SpriteCell {
     MachineWord y = 0; // row of the top-left pixel, 0 at the top
     std::array<std::uint8_t, kSpriteWidth * kSpriteHeight> pixels{}; // 24 x row + column
     std::array<std::uint8_t, kSpriteDataBytes> data{};
+    // The sprite's own colour in bits 0-3, bit 7 set for multicolour, as the
+    // SpritePad file stores it.
+    std::uint8_t attribute = 0;
 };
 
-// The cells by sprite number: left to right within a band of 21 rows, bands
-// top to bottom.
-using SpriteTable = std::vector<SpriteCell>;
+struct SpriteTable {
+    // By sprite number: left to right within a band of 21 rows, bands top to
+    // bottom.
+    std::vector<SpriteCell> cells;
+    SharedColors colors;
+};
 
 // The whole phase: the progress line, the multicolour test (which ends the run
-// for a picture without index 2 or 3), then the cells and their encoding.
-SpriteTable ConvertSprites(const RunOptions& options, const SourceBitmap& bitmap);
+// for a picture without index 2 or 3; with -colors there is none), then the
+// cells and their encoding. With -colors the pixels are C64 colours, shown by
+// the shared colours and each sprite's own.
+SpriteTable ConvertSprites(const RunOptions& options, const SourceBitmap& bitmap, const SharedColors& colors);
 
 // Appends row 0-20 of the cell drawn as 24 characters: "." for index 0, else
 // the index's digit, odd columns included.

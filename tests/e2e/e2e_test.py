@@ -12,6 +12,7 @@ does not end within a few seconds of the program's own start-up time fails.
 import argparse
 import os
 import select
+import struct
 import shutil
 import signal
 import subprocess
@@ -21,7 +22,8 @@ import threading
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from sheets import HIRES, ROWS, bmp, changed, crlf, grid, source, sprites, spritepad  # noqa: E402
+from sheets import (HIRES, OTHERS, PAIRED, PEPTO, ROWS, bmp, changed, color, crlf, grid, paint, shared_text,  # noqa
+                    source, sprites, spritepad)
 
 USAGE = ["> Usage: pixmoldxx.exe -s <sourcefile> -d <destination file> <parameter List>", "",
          ">   -? -h -help This helptext.", ">   -s    <sourcefile> uncompressed 256color bitmap file.",
@@ -35,7 +37,8 @@ NOT_MULTICOLOR = ["> Unable to convert this picture.", "> Only Multicolor pictur
                   "> pixmold BETA VERSION !", "> ERROR: Function not supported yet..", "",
                   "> Press RETURN To Continue...."]
 NO_DATA = "> Exit program... No data converted."
-BAD_COLORS = ["> Use colors 0-3 and 255 for your pictures only.", NO_DATA, ""]
+EXIT = [NO_DATA, ""]
+BAD_COLORS = ["> Use colors 0-3 and 255 for your pictures only."] + EXIT
 SIXTEEN = ["> Error. Source bitmap has only 16 colors.", "> Please use 256color pics only.", NO_DATA, ""]
 NO_SOURCE_NAME = "> Error: No destination filename for sourcecode output."
 NOT_FOUND = "> Error: Source bitmap file not found."
@@ -57,9 +60,8 @@ def wrote(name):
     return ["> writing data to file: " + name, "> ...done!", ""]
 
 
-def saved(name):
-    return ["> Exporting data to SpritePad format, but with temp colors ...", "> Saving file: " + name,
-            "> ...done!", ""]
+def saved(name, colors="but with temp colors"):
+    return ["> Exporting data to SpritePad format, %s ..." % colors, "> Saving file: " + name, "> ...done!", ""]
 
 
 def echo(lines):
@@ -68,11 +70,13 @@ def echo(lines):
 
 
 def case(name, args, console, files=None, out=None, stdin=b"", only=None, setup=None, blank_folder=False,
-         to_file=False, waits=False, hangup=False):
+         to_file=False, waits=False, hangup=False, painted=None):
     """waits: the program must still be waiting for a line once all its console output has come; hangup:
-    it then gets SIGHUP (the terminal is closed) and must end by it. A console of None is closed at once."""
+    it then gets SIGHUP (the terminal is closed) and must end by it. A console of None is closed at once.
+    painted: the sheet's C64 colours, which o.spr must show at every column that is read."""
     return dict(name=name, args=args, console=console, files=files or {}, out=out or {}, stdin=stdin,
-                only=only, setup=setup, blank_folder=blank_folder, to_file=to_file, waits=waits, hangup=hangup)
+                only=only, setup=setup, blank_folder=blank_folder, to_file=to_file, waits=waits, hangup=hangup,
+                painted=painted)
 
 
 S48 = sprites(2, 2)
@@ -97,6 +101,78 @@ def through_a_pipe(folder):
             time.sleep(0.5)
             pipe.write(bmp(grid(4, 4))[100:])
     threading.Thread(target=write, daemon=True).start()
+
+
+# -colors: nine sprites on black, sharing dark grey and white, each with a colour of its own; the same in
+# hires, blue with yellow sprites. A sheet's palette is its colours in a shuffled order (ORDER), or all 16.
+SHARED, OWNS = (0, 11, 1), [2, 6, 7, 3, 4, 5, 8, 9, 10]
+CELLS, HIRES_CELLS = sprites(3, 3, table=PAIRED), sprites(3, 3, table=HIRES)
+PAINTED, HIRES_PAINTED = paint(grid(3, 3, table=PAIRED), SHARED, OWNS, 3), paint(grid(3, 3, table=HIRES), (6,), [7] * 9, 3)
+ORDER = [9, 4, 0, 15, 13, 2, 11, 7, 1, 14, 5, 3, 8, 12, 10, 6]
+COLORS = ["-s", "a.bmp", "-d", "out.asm", "-e", "o.spr", "-colors"]
+NO_CHOICE = "> Error: No choice of shared colors converts all 9 sprites; this one converts %d:"
+BAD_BACKGROUND = "> Error: -bg takes a C64 color number from 0 to 15, not: "
+BAD_PAIR = "> Error: -mc takes two C64 color numbers from 0 to 15 as N,M, not: "
+MASKS = (0xFF0000, 0xFF00, 0xFF)
+# Sprite 0 with a second colour of its own (grey), sprite 4 with two (light green, light blue).
+TWO_OWN = changed(PAINTED, {(0, 0): 12, (1, 0): 12, (26, 21): 13, (27, 21): 13, (28, 21): 14, (29, 21): 14})
+# Right pixels of a pair in another colour: one in sprite 0, two in sprite 4.
+SPLIT = changed(PAINTED, {(1, 0): 12, (45, 22): 5, (47, 22): 5})
+# Near-black background pixels and a near-white one, as a 24-bit picture may hold them (colours 16 to 21).
+NEAR = changed(PAINTED, {(0, 1): 16, (2, 1): 17, (4, 1): 18, (6, 1): 19, (8, 1): 20, (4, 0): 21})
+NEAR_RGB = PEPTO + [0x010101, 0x020202, 0x030303, 0x040404, 0x050505, 0xFEFEFE]
+# Palette indexes 200 and 12 in a picture of 12 palette entries.
+USED = sorted({c for row in PAINTED for c in row})
+BEYOND = bmp(changed([[USED.index(c) for c in row] for row in PAINTED], {(5, 3): 200, (71, 62): 12}),
+             rgb=[PEPTO[c] for c in USED])
+
+
+def sheet(picture, palette=PEPTO, order=None, bits=8, **more):
+    """A BMP of C64 colours: with a palette (entries in order, then the rest of more's rgb) or in RGB."""
+    if bits >= 24:
+        return bmp([[palette[c] for c in row] for row in picture], bits=bits, rgb=(), **more)
+    order = order or sorted({c for row in picture for c in row})
+    return bmp([[order.index(c) for c in row] for row in picture], bits=bits,
+               rgb=[palette[c] for c in order] + list(more.pop("rgb", [])), **more)
+
+
+def recognised(picture, palette=PEPTO):
+    return ["> Color %s: %06X" % (color(c), palette[c]) for c in sorted({c for row in picture for c in row})]
+
+
+def scanned(bitmap):
+    return scan(struct.unpack_from("<i", bitmap, 34)[0])
+
+
+def colored(name, args, bitmap, lines, cells=CELLS, shared=SHARED, owns=OWNS, painted=PAINTED, form=("", False)):
+    """A -colors run into out.asm and o.spr that converts; lines: what comes between the Scanning line and
+    the Colors line."""
+    console = scanned(bitmap) + lines + ["> Colors: " + shared_text(shared)] + scan(0, len(cells))[1:] + \
+        wrote("out.asm") + saved("o.spr", "with the sheet's colors")
+    return case(name, COLORS + args, console, {"a.bmp": bitmap}, {"out.asm": crlf(source(
+        cells, *form, shared=shared, owns=owns)), "o.spr": spritepad(cells, 140 if len(shared) == 3 else 12, shared, owns)}, painted=painted)
+
+
+def swapped(cells):
+    """The cells with the multicolours swapped: bit pairs 01 and 11, and "1" and "3" in the pictures."""
+    def swap(byte):
+        return sum((v ^ 2 if v & 1 else v) << s for s in (0, 2, 4, 6) for v in [byte >> s & 3])
+    return [(x, y, [(p.translate(str.maketrans("13", "31")), tuple(map(swap, d))) for p, d in rows])
+            for x, y, rows in cells]
+
+
+def read_back(spr, picture, hires):
+    """Where a pixel, read back from the SpritePad file with its colours, differs from the picture at a column
+    that is read."""
+    for y, row in enumerate(picture):
+        for x in range(0, len(row), 1 if hires else 2):
+            sprite = spr[3 + 64 * (y // 21 * (len(row) // 24) + x // 24):][:64]
+            bits = sprite[3 * (y % 21) + x % 24 // 8] << x % 8 & 255
+            shown = (spr[0], sprite[63] & 15)[bits >> 7] if hires else \
+                (spr[0], spr[1], sprite[63] & 15, spr[2])[bits >> 6]
+            if shown != row[x]:
+                return ["o.spr shows color %d at (%d,%d), not %d" % (shown, x, y, row[x])]
+    return []
 
 
 def converts(name, args, picture, cells=S48, **more):
@@ -290,6 +366,68 @@ CASES = [
 ] + [
     case("width 0 with the largest height", CONVERT, scan(0, 0) + NOT_MULTICOLOR,
          {"a.bmp": bmp(width=0, height=2147483646)}),
+] + [
+    colored("-colors, " + name, args, bitmap, recognised(PAINTED, palette), form=form)
+    for name, args, bitmap, palette, form in (
+        ("16 palette entries in C64 order", [], sheet(PAINTED, order=list(range(16))), PEPTO, ("", False)),
+        ("16 shuffled palette entries, -acme -hex", ["-acme", "-hex"], sheet(PAINTED, order=ORDER), PEPTO,
+         ("-acme", True)),
+        ("256 palette entries padded with black", [], sheet(PAINTED, order=ORDER, rgb=[0] * 240), PEPTO, ("", 0)),
+        ("the used colours alone, 4 bits", [], sheet(PAINTED, bits=4), PEPTO, ("", False)),
+        ("24 bits, top-down", [], sheet(PAINTED, bits=24, top_down=True), PEPTO, ("", False)),
+        ("32 bits", [], sheet(PAINTED, bits=32), PEPTO, ("", False)),
+        ("32 bits as bit fields", [], sheet(PAINTED, bits=32, compression=3, masks=struct.pack("<3I", *MASKS)),
+         PEPTO, ("", False)),
+        ("32 bits as bit fields, 124-byte info header", ["-ca65"], sheet(PAINTED, bits=32, compression=3, info_size=124,
+                                                                  masks=struct.pack("<3I", *MASKS)), PEPTO, ("-ca65", 0)),
+    ) + tuple(("palette %d of another source, shuffled" % n, [], sheet(PAINTED, other, ORDER), other, ("", False))
+              for n, other in enumerate(OTHERS))
+] + [
+    colored("-colors -hires, %d bits" % bits, ["-hires"], sheet(HIRES_PAINTED, bits=bits),
+            recognised(HIRES_PAINTED), HIRES_CELLS, (6,), [7] * 9, HIRES_PAINTED) for bits in (1, 4, 8, 24)
+] + [
+    colored("-bg and -mc fixed, the multicolours swapped", ["-bg", "0", "-mc", "1,11"], sheet(PAINTED),
+            recognised(PAINTED), swapped(CELLS), (0, 1, 11)),
+    colored("-bg alone implies -colors", ["-bg", "0"], sheet(PAINTED), recognised(PAINTED)),
+    colored("pairs of two colours are warned of", [], sheet(SPLIT), recognised(SPLIT) + [
+        "> Warning: Sprite 0 (X0,Y0) has pixel pairs of two colors: 1, the first at (X0,Y0); each shows its left pixel",
+        "> Warning: Sprite 4 (X24,Y21) has pixel pairs of two colors: 2, the first at (X44,Y22); each shows its left "
+        "pixel"], painted=SPLIT),
+    colored("near colours go to the nearest", [], sheet(NEAR, NEAR_RGB, bits=24), ["> Color 0 (black): 000000, "
+            "010101, 020202, 030303 and 2 more", "> Color 1 (white): FEFEFE, FFFFFF"] + recognised(PAINTED)[2:]),
+] + [
+    case("-colors, " + name, COLORS + args, scanned(bitmap) + recognised(TWO_OWN) + [
+        NO_CHOICE % 7, "> Colors: " + shared_text(shared),
+        "> Error: Sprite 0 (X0,Y0) has 2 colors of its own: 2 (red), 12 (grey)",
+        "> Error: Sprite 4 (X24,Y21) has 3 colors of its own: 4 (purple), 13 (light green), 14 (light blue)"]
+         + EXIT, {"a.bmp": bitmap})
+    for name, args, shared, bitmap in (("no choice converts every sprite", [], SHARED, sheet(TWO_OWN)),
+                                       ("-mc fixed, no choice", ["-mc", "1,11"], (0, 1, 11), sheet(TWO_OWN, bits=24)))
+] + [
+    case("-colors refuses " + " ".join(words), COLORS + words, [line], {"a.bmp": sheet(PAINTED)})
+    for words, line in (
+        (["-bg", "16"], BAD_BACKGROUND + "16"), (["-bg", "x"], BAD_BACKGROUND + "x"), (["-bg", ""], BAD_BACKGROUND),
+        (["-bg", "-1"], BAD_BACKGROUND + "-1"), (["-mc", "3"], BAD_PAIR + "3"), (["-mc", "3,16"], BAD_PAIR + "3,16"),
+        (["-mc", "3,3"], "> Error: -mc takes two different colors, not: 3,3"),
+        (["-bg", "3", "-mc", "1,3"], "> Error: -mc takes colors other than the background color of -bg, not: 1,3"),
+        (["-mc", "1,3", "-hires"], "> Error: -mc has no meaning for hires sprites."))
+] + [
+    case("-colors refuses " + name, COLORS, lines, {"a.bmp": bitmap})
+    for name, bitmap, lines in (
+        ("16 bits", bmp(width=24, height=21, bits=16, pixels=bytes(1008)),
+         ["> Error: Bitmap of 16 bits per pixel is not supported; use 1, 4, 8, 24 or 32."] + EXIT),
+        ("RLE8", sheet(PAINTED, compression=1),
+         ["> Error: Compressed bitmap (biCompression 1) is not supported; save it uncompressed."] + EXIT),
+        ("24-bit bit fields", sheet(PAINTED, bits=24, compression=3),
+         ["> Error: Compressed bitmap (biCompression 3) is not supported; save it uncompressed."] + EXIT),
+        ("other masks", sheet(PAINTED, bits=32, compression=3, masks=struct.pack("<3I", 0xF800, 0x7E0, 0x1F)),
+         ["> Error: Bitmap color masks are not supported; use 8 bits each of red, green and blue."] + EXIT),
+        ("a 12-byte info header", sheet(PAINTED, info_size=12),
+         ["> Error: Bitmap info header of 12 bytes is not supported; use one of 40 to 124 bytes."] + EXIT),
+        ("a palette of 257 entries", sheet(PAINTED, bits=24, clr_used=257), [BAD_PALETTE]),
+        ("an index beyond the palette", BEYOND, scanned(BEYOND) + ["> Error: Pixel (X5,Y3) uses palette entry 200 of 12",
+                                                                     "> Error: Pixel (X71,Y62) uses palette entry 12 of 12"]
+         + EXIT))
 ]
 
 
@@ -378,6 +516,8 @@ def check(options, test, returncode, stderr, stdout, expected_files, files):
             problems.append("console: %r" % stdout)
     elif test["console"] is not None and stdout != crlf(head + test["console"]):
         problems.append(difference("console", crlf(head + test["console"]), stdout))
+    if test["painted"] and "o.spr" in files:
+        problems += read_back(files["o.spr"], test["painted"], "-hires" in test["args"])
     for name in sorted(set(expected_files) | set(files)):
         if expected_files.get(name) != files.get(name):
             problems.append(difference(name, expected_files.get(name), files.get(name)))

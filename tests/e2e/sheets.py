@@ -17,6 +17,19 @@ HIRES = [("1.11....1.11....1.11....", (176, 176, 176)),
          ("11111111........1.......", (255, 0, 128)),
          ("1.1.1.1..1.1.1.1.......1", (170, 85, 1)),
          (".......11.......1111.11.", (1, 128, 246))]
+# -colors: the same rows with both pixels of each pair alike, each followed by an empty row, so that the
+# bit pair 00 (the background) is the most frequent colour.
+PAIRED = [r for p, d in ROWS for r in (("".join(p[i] * 2 for i in range(0, 24, 2)), d), ("." * 24, (0, 0, 0)))]
+NAMES = ["black", "white", "red", "cyan", "purple", "green", "blue", "yellow", "orange", "brown", "light red",
+         "dark grey", "grey", "light green", "light blue", "light grey"]
+PEPTO = [int(v, 16) for v in "000000 ffffff 68372b 70a4b2 6f3d86 588d43 352879 b8c76f 6f4f25 433900 9a6759 444444 "
+         "6c6c6c 9ad284 6c5eb5 959595".split()]
+# C64 palettes of emulators and artists that pixmold knows only as C64 palettes, in C64 order.
+OTHERS = [[int(v, 16) for v in p.split()] for p in (
+    "101010 ffffff e04040 60ffff e060e0 40e040 4040e0 ffff40 e0a040 9c7448 ffa0a0 545454 888888 a0ffa0 a0a0ff c0c0c0",
+    "000000 ffffff cc0000 00ffcc ff00ff 00cc00 0000cc ffff00 ff8800 884400 ff8888 444444 888888 88ff88 8888ff cccccc",
+    "000000 fcfcfc a80000 54fcfc a800a8 00a800 0000a8 fcfc00 a85400 802c00 fc5454 545454 808080 54fc54 5454fc a8a8a8",
+    "000000 ffffff 8c3e34 7abfc7 8d47b3 68a941 3e31a2 d0dc71 905f25 5c4700 bb776d 545454 808080 acea88 7c70da ababab")]
 # Comment marker and data directive of each syntax option.
 SYNTAX = {"": ("//", ".byte"), "-acme": (";", "!byte"), "-ca65": (";", ".byte")}
 
@@ -37,6 +50,14 @@ def grid(columns, bands, rows=None, table=ROWS):
             for band in range(bands) for r in range(21)]
 
 
+def paint(picture, shared, owns, columns):
+    """A grid of bit pairs painted in C64 colours: 0 the background, 1 and 3 the multicolours (shared is
+    (background, multicolour 1, multicolour 2)), 2 each cell's own colour; in hires 1 is the cell's own."""
+    return [[(shared[0], shared[1], owns[y // 21 * columns + x // 24], shared[2])[v] if len(shared) == 3 else
+             (shared[0], owns[y // 21 * columns + x // 24])[v] for x, v in enumerate(row)]
+            for y, row in enumerate(picture)]
+
+
 def changed(picture, changes):
     """A copy of a grid with {(x, y): index} set."""
     copy = [list(row) for row in picture]
@@ -45,39 +66,75 @@ def changed(picture, changes):
     return copy
 
 
-def bmp(picture=(), width=None, height=None, *, bits=8, compression=0, clr_used=4, palette=None,
-        info_size=40, top_down=False, size_image=None, off_bits=None, width_field=None, gap=0, pixels=None):
-    """A BMP file of a grid (top row first); each keyword sets one detail of a well-formed file."""
+def pack(picture, bits):
+    """Rows as a BMP stores them: 1 and 4 bits leftmost in the high bits, 24 and 32 as blue, green, red
+    (and a fourth byte), each row padded to whole 4-byte words."""
+    for row in picture:
+        if bits >= 24:
+            data = b"".join(struct.pack("<I", v)[:bits // 8] for v in row)
+        else:
+            per = 8 // bits
+            data = bytes(sum(v << bits * (per - 1 - i) for i, v in enumerate(row[k:k + per]))
+                         for k in range(0, len(row), per))
+        yield data + bytes(-len(data) % 4)
+
+
+def bmp(picture=(), width=None, height=None, *, bits=8, compression=0, clr_used=None, palette=None,
+        info_size=40, top_down=False, size_image=None, off_bits=None, width_field=None, gap=0, pixels=None,
+        rgb=None, masks=b""):
+    """A BMP file of a grid (top row first); each keyword sets one detail of a well-formed file. rgb: the
+    palette's colours as 0xRRGGBB; masks: bytes after a 40-byte info header (or in a larger one)."""
     height = len(picture) if height is None else height
     width = (len(picture[0]) if picture else 0) if width is None else width
     if pixels is None:
-        pixels = b"".join(bytes(row) for row in (picture if top_down else reversed(picture)))
-    table = bytes(4 * (clr_used if palette is None else palette))
-    start = 14 + info_size + len(table) + gap
+        pixels = b"".join(pack(picture if top_down else reversed(picture), bits))
+    clr_used = (4 if rgb is None else len(rgb)) if clr_used is None else clr_used
+    rgb = (0,) * (clr_used if palette is None else palette) if rgb is None else rgb
+    table = b"".join(struct.pack("<I", v) for v in rgb)
+    extra = masks + bytes(info_size - 40 - len(masks)) if info_size > 40 else masks
+    start = 14 + 40 + len(extra) + len(table) + gap
     info = struct.pack("<iiihhiiiiii", info_size, width if width_field is None else width_field,
                        -height if top_down else height, 1, bits, compression,
                        len(pixels) if size_image is None else size_image, 2835, 2835, clr_used, 0)
     header = b"BM" + struct.pack("<iii", start + len(pixels), 0, start if off_bits is None else off_bits)
-    return header + info + bytes(info_size - 40) + table + b"\xee" * gap + pixels
+    return header + info + extra + table + b"\xee" * gap + pixels
 
 
-def source(cells, syntax="", hexadecimal=False):
-    """The lines of the source file of these cells, in the syntax of "", "-acme" or "-ca65"."""
+def color(number):
+    return "%d (%s)" % (number, NAMES[number])
+
+
+def shared_text(shared):
+    return ", ".join(["background " + color(shared[0])] + ["multicolor %d: %s" % (n, color(c))
+                                                          for n, c in enumerate(shared[1:], 1)])
+
+
+def source(cells, syntax="", hexadecimal=False, shared=None, owns=None):
+    """The lines of the source file of these cells, in the syntax of "", "-acme" or "-ca65"; with shared
+    colours (-colors) the colour line and each sprite's attribute byte with its own colour."""
     marker, directive = SYNTAX[syntax]
     value = ("$%02X" if hexadecimal else "%d").__mod__
-    lines = ["\t%s created using pixmold by -zarn / QTV | Mossgrove" % marker,
-             ("\t%s " % marker).ljust(69, "-")]
+    lines = ["\t%s created using pixmold by -zarn / QTV | Mossgrove" % marker, ("\t%s " % marker).ljust(69, "-")]
+    lines += ["\t%s %s" % (marker, shared_text(shared))] if shared else []
     for number, (x, y, rows) in enumerate(cells):
         lines.append("%s SPRITE %d  - Offset: (%d,%d)" % (marker, number, x, y))
         lines += ["\t%s\t%s\t\t%s %s" % (directive, ", ".join(map(value, data)), marker, picture)
                   for picture, data in rows]
-        lines += ["\t%s\t0\t%s align byte" % (directive, marker), ""]
+        last = "0\t%s align byte" % marker if not shared else "%s\t%s sprite color %s%s" % (value(attribute(
+            shared, owns[number])), marker, color(owns[number]), ", multicolor" * (len(shared) == 3))
+        lines += ["\t%s\t%s" % (directive, last), ""]
     return lines
 
 
-def spritepad(cells, attribute=140):
-    return bytes([0, 15, 1]) + b"".join(bytes(sum((list(d) for _, d in rows), []) + [attribute])
-                                        for _, _, rows in cells)
+def attribute(shared, own):
+    return own | 128 * (len(shared) == 3)
+
+
+def spritepad(cells, attribute=140, shared=(0, 15, 1), owns=None):
+    """The SpritePad file; with owns, each sprite's attribute byte holds its own colour."""
+    return bytes((list(shared) + [15, 1])[:3]) + b"".join(
+        bytes(sum((list(d) for _, d in rows), []) + [owns[n] | attribute & 128 if owns else attribute])
+        for n, (_, _, rows) in enumerate(cells))
 
 
 def crlf(lines):

@@ -1,0 +1,284 @@
+#include "color_choice.hpp"
+
+#include <algorithm>
+#include <bit>
+
+#include "c64_colors.hpp"
+#include "runtime/console.hpp"
+
+namespace {
+
+using ColorSet = std::uint16_t; // one bit per C64 colour
+using Pair = std::array<std::uint8_t, 2>;
+
+constexpr MachineWord kCellWidth = 24;
+constexpr MachineWord kCellHeight = 21;
+
+// One cell at the columns that are read: every column of a hires sprite, the
+// left one of each pair of a multicolour sprite.
+struct CellScan {
+    ColorSet colors = 0;
+    std::int64_t splitPairs = 0; // multicolour: pairs whose right pixel has another colour
+    MachineWord firstSplitX = 0; // picture position of the first such pair
+    MachineWord firstSplitY = 0;
+};
+
+struct SheetScan {
+    MachineWord columns = 0; // cells in a band
+    std::vector<CellScan> cells;
+    std::array<std::int64_t, kC64ColorCount> pixels{}; // read pixels of each colour
+    std::array<std::int64_t, kC64ColorCount> users{};  // cells that use each colour
+};
+
+// A choice of shared colours and how many cells it converts.
+struct Choice {
+    SharedColors colors;
+    std::int64_t fits = -1;
+};
+
+ColorSet SetOf(std::uint8_t color)
+{
+    return static_cast<ColorSet>(1U << color); // colours are 0-15
+}
+
+// Refuses a value that is not a decimal colour number 0-15.
+std::optional<std::uint8_t> ColorNumber(const Text& text)
+{
+    if (text.empty() || text.size() > 2 || !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        return std::nullopt;
+    }
+    const int value = std::stoi(text);
+    return value < kC64ColorCount ? std::optional<std::uint8_t>(static_cast<std::uint8_t>(value)) : std::nullopt;
+}
+
+std::optional<Pair> ColorPair(const Text& text)
+{
+    const std::size_t comma = text.find(',');
+    const std::optional<std::uint8_t> first = ColorNumber(text.substr(0, comma));
+    const std::optional<std::uint8_t> second = comma == Text::npos ? std::nullopt : ColorNumber(text.substr(comma + 1));
+    return first && second ? std::optional<Pair>(Pair{*first, *second}) : std::nullopt;
+}
+
+void ScanCellRow(const std::uint8_t* pixels, MachineWord step, MachineWord x, MachineWord y, CellScan& cell, SheetScan& scan)
+{
+    for (MachineWord column = 0; column < kCellWidth; column += step) {
+        const std::uint8_t color = pixels[column];
+        cell.colors |= SetOf(color);
+        scan.pixels[color] += 1;
+        if (step == 2 && pixels[column + 1] != color && cell.splitPairs++ == 0) {
+            cell.firstSplitX = x + column;
+            cell.firstSplitY = y;
+        }
+    }
+}
+
+SheetScan ScanSheet(const SourceBitmap& bitmap, bool hires)
+{
+    SheetScan scan;
+    scan.columns = bitmap.width / kCellWidth;
+    scan.cells.resize(static_cast<std::size_t>(scan.columns * (bitmap.height / kCellHeight))); // not negative
+    for (MachineWord y = 0; y < bitmap.height; y += 1) {
+        const std::uint8_t* row = bitmap.pixels.data() + y * bitmap.width;
+        CellScan* band = scan.cells.data() + y / kCellHeight * scan.columns;
+        for (MachineWord cell = 0; cell < scan.columns; cell += 1) {
+            ScanCellRow(row + cell * kCellWidth, hires ? 1 : 2, cell * kCellWidth, y, band[cell], scan);
+        }
+    }
+    for (const CellScan& cell : scan.cells) {
+        for (std::uint8_t color = 0; color < kC64ColorCount; color += 1) {
+            scan.users[color] += (cell.colors & SetOf(color)) != 0;
+        }
+    }
+    return scan;
+}
+
+Text PositionText(MachineWord x, MachineWord y)
+{
+    return "(X" + DecimalText(x) + ",Y" + DecimalText(y) + ")";
+}
+
+Text SpriteText(const SheetScan& scan, std::size_t number)
+{
+    const MachineWord cell = static_cast<MachineWord>(number); // a vector index
+    return "Sprite " + DecimalText(cell) + " " + PositionText(cell % scan.columns * kCellWidth, cell / scan.columns * kCellHeight);
+}
+
+void WarnOfSplitPairs(const SheetScan& scan)
+{
+    for (std::size_t number = 0; number < scan.cells.size(); number += 1) {
+        const CellScan& cell = scan.cells[number];
+        if (cell.splitPairs > 0) {
+            PrintLine("> Warning: " + SpriteText(scan, number) + " has pixel pairs of two colors: " +
+                      DecimalText(cell.splitPairs) + ", the first at " + PositionText(cell.firstSplitX, cell.firstSplitY) +
+                      "; each shows its left pixel");
+        }
+    }
+}
+
+// How many cells use at most one colour besides the shared ones.
+std::int64_t CountFits(const SheetScan& scan, ColorSet shared)
+{
+    std::int64_t fits = 0;
+    for (const CellScan& cell : scan.cells) {
+        fits += std::popcount(static_cast<ColorSet>(cell.colors & ~shared)) <= 1;
+    }
+    return fits;
+}
+
+// The colours in order of preference: the most pixels first for a
+// background, the most cells first for a shared multicolour; then the lower number.
+std::vector<std::uint8_t> Ranked(const SheetScan& scan, bool byCells, ColorSet left)
+{
+    std::vector<std::uint8_t> colors;
+    for (std::uint8_t color = 0; color < kC64ColorCount; color += 1) {
+        if ((left & SetOf(color)) != 0) {
+            colors.push_back(color);
+        }
+    }
+    std::stable_sort(colors.begin(), colors.end(), [&scan, byCells](std::uint8_t a, std::uint8_t b) {
+        return byCells && scan.users[a] != scan.users[b] ? scan.users[a] > scan.users[b] : scan.pixels[a] > scan.pixels[b];
+    });
+    return colors;
+}
+
+// The pairs of shared multicolours to try with a background, in order of the
+// cells that use them, the more used one as multicolour 1.
+std::vector<Pair> PairsToTry(const SheetScan& scan, const FixedColors& fixed, std::uint8_t background)
+{
+    if (fixed.multicolors) {
+        return {*fixed.multicolors};
+    }
+    const std::vector<std::uint8_t> colors = Ranked(scan, true, static_cast<ColorSet>(~SetOf(background)));
+    std::vector<Pair> pairs;
+    for (std::size_t first = 0; first < colors.size(); first += 1) {
+        for (std::size_t second = first + 1; second < colors.size(); second += 1) {
+            pairs.push_back({colors[first], colors[second]});
+        }
+    }
+    std::stable_sort(pairs.begin(), pairs.end(), [&scan](const Pair& a, const Pair& b) {
+        return scan.users[a[0]] + scan.users[a[1]] > scan.users[b[0]] + scan.users[b[1]];
+    });
+    return pairs;
+}
+
+std::vector<std::uint8_t> BackgroundsToTry(const SheetScan& scan, const FixedColors& fixed)
+{
+    if (fixed.background) {
+        return {*fixed.background};
+    }
+    ColorSet left = 0xFFFF;
+    if (fixed.multicolors) {
+        left &= static_cast<ColorSet>(~(SetOf((*fixed.multicolors)[0]) | SetOf((*fixed.multicolors)[1])));
+    }
+    return Ranked(scan, false, left);
+}
+
+// The first choice in order of preference that converts every cell, or else
+// the first that converts the most.
+Choice BestChoice(const SheetScan& scan, const FixedColors& fixed, bool hires)
+{
+    Choice best;
+    for (const std::uint8_t background : BackgroundsToTry(scan, fixed)) {
+        const std::vector<Pair> pairs = hires ? std::vector<Pair>{{15, 1}} : PairsToTry(scan, fixed, background);
+        for (const Pair& pair : pairs) {
+            const ColorSet shared = hires ? SetOf(background) : SetOf(background) | SetOf(pair[0]) | SetOf(pair[1]);
+            const std::int64_t fits = CountFits(scan, static_cast<ColorSet>(shared));
+            if (fits > best.fits) {
+                best = {{background, pair[0], pair[1]}, fits};
+            }
+            if (fits == std::ssize(scan.cells)) {
+                return best;
+            }
+        }
+    }
+    return best;
+}
+
+ColorSet SharedSet(const SharedColors& colors, bool hires)
+{
+    const ColorSet background = SetOf(colors.background);
+    return hires ? background : static_cast<ColorSet>(background | SetOf(colors.multicolor1) | SetOf(colors.multicolor2));
+}
+
+Text OwnColorsText(ColorSet own)
+{
+    Text text;
+    for (std::uint8_t color = 0; color < kC64ColorCount; color += 1) {
+        if ((own & SetOf(color)) != 0) {
+            text += (text.empty() ? "" : ", ") + ColorText(color);
+        }
+    }
+    return text;
+}
+
+[[noreturn]] void RefuseSheet(const RunOptions& options, const SheetScan& scan, const Choice& choice)
+{
+    PrintLine("> Error: No choice of shared colors converts all " + DecimalText(std::ssize(scan.cells)) +
+              " sprites; this one converts " + DecimalText(choice.fits) + ":");
+    PrintLine("> Colors: " + SharedColorsText(choice.colors, options.hiresSprites));
+    const ColorSet shared = SharedSet(choice.colors, options.hiresSprites);
+    for (std::size_t number = 0; number < scan.cells.size(); number += 1) {
+        const ColorSet own = static_cast<ColorSet>(scan.cells[number].colors & ~shared);
+        if (std::popcount(own) > 1) {
+            PrintLine("> Error: " + SpriteText(scan, number) + " has " + DecimalText(std::popcount(own)) +
+                      " colors of its own: " + OwnColorsText(own));
+        }
+    }
+    FailRun(options, {"> Exit program... No data converted.", ""});
+}
+
+} // namespace
+
+FixedColors ReadFixedColors(const RunOptions& options)
+{
+    FixedColors fixed;
+    if (options.fixedMulticolors && options.hiresSprites) {
+        FailRun(options, {"> Error: -mc has no meaning for hires sprites."});
+    }
+    if (options.fixedBackground) {
+        fixed.background = ColorNumber(*options.fixedBackground);
+        if (!fixed.background) {
+            FailRun(options, {"> Error: -bg takes a C64 color number from 0 to 15, not: " + *options.fixedBackground});
+        }
+    }
+    if (options.fixedMulticolors) {
+        const Text& value = *options.fixedMulticolors;
+        fixed.multicolors = ColorPair(value);
+        if (!fixed.multicolors) {
+            FailRun(options, {"> Error: -mc takes two C64 color numbers from 0 to 15 as N,M, not: " + value});
+        }
+        const Pair pair = *fixed.multicolors;
+        if (pair[0] == pair[1]) {
+            FailRun(options, {"> Error: -mc takes two different colors, not: " + value});
+        }
+        if (fixed.background && (pair[0] == *fixed.background || pair[1] == *fixed.background)) {
+            FailRun(options, {"> Error: -mc takes colors other than the background color of -bg, not: " + value});
+        }
+    }
+    return fixed;
+}
+
+SharedColors ChooseSharedColors(const RunOptions& options, const SourceBitmap& bitmap, const FixedColors& fixed)
+{
+    const SheetScan scan = ScanSheet(bitmap, options.hiresSprites);
+    WarnOfSplitPairs(scan);
+    const Choice choice = BestChoice(scan, fixed, options.hiresSprites);
+    if (choice.fits < std::ssize(scan.cells)) {
+        RefuseSheet(options, scan, choice);
+    }
+    PrintLine("> Colors: " + SharedColorsText(choice.colors, options.hiresSprites));
+    return choice.colors;
+}
+
+Text ColorText(std::uint8_t color)
+{
+    return DecimalText(color) + " (" + C64ColorName(color) + ")";
+}
+
+Text SharedColorsText(const SharedColors& colors, bool hires)
+{
+    const Text background = "background " + ColorText(colors.background);
+    return hires ? background
+                 : background + ", multicolor 1: " + ColorText(colors.multicolor1) +
+                       ", multicolor 2: " + ColorText(colors.multicolor2);
+}
