@@ -233,8 +233,8 @@ void MakePixelPlane(const SheetReader& reader, SourceBitmap& bitmap)
 {
     const std::int64_t pixelCount = std::int64_t{bitmap.width} * bitmap.height;
     const std::int64_t imageBytes = ImageBytes(reader, bitmap);
-    const std::int64_t fileSize = FileSizeOf(reader.file);
-    const std::int64_t bytesLeft = fileSize < 0 ? imageBytes : std::max<std::int64_t>(fileSize - reader.position, 0);
+    const std::optional<std::int64_t> fileSize = FileSizeOf(reader.file);
+    const std::int64_t bytesLeft = fileSize ? std::max<std::int64_t>(*fileSize - reader.position, 0) : imageBytes;
     if (pixelCount > kMaximumPixels || imageBytes - bytesLeft > kMaximumMissingBytes) {
         Refuse(reader, {"> Error: Bitmap is too large."});
     }
@@ -248,7 +248,8 @@ void MakePixelPlane(const SheetReader& reader, SourceBitmap& bitmap)
 void MoveToPixelRows(SheetReader& reader, const SourceBitmap& bitmap)
 {
     const std::int64_t offset = reader.header.bfOffBits;
-    if (offset + ImageBytes(reader, bitmap) <= FileSizeOf(reader.file)) {
+    const std::optional<std::int64_t> fileSize = FileSizeOf(reader.file);
+    if (fileSize && offset + ImageBytes(reader, bitmap) <= *fileSize) {
         SkipBytes(reader, offset - reader.position);
     }
 }

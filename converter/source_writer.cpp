@@ -13,20 +13,18 @@ namespace {
 void AppendByteValue(const RunOptions& options, std::uint8_t value, Text& line)
 {
     if (options.hexOutput) {
-        const char hex[3] = {'$', kHexDigits[value >> 4], kHexDigits[value & 15]};
-        line.append(hex, 3);
+        line += '$';
+        line += kHexDigits[value >> 4];
+        line += kHexDigits[value & 15];
         return;
     }
-    char digits[3];
-    std::size_t count = 0;
     if (value >= 100) {
-        digits[count++] = static_cast<char>('0' + value / 100); // each a single digit
+        line += static_cast<char>('0' + value / 100); // each a single digit
     }
     if (value >= 10) {
-        digits[count++] = static_cast<char>('0' + value / 10 % 10);
+        line += static_cast<char>('0' + value / 10 % 10);
     }
-    digits[count++] = static_cast<char>('0' + value % 10);
-    line.append(digits, count);
+    line += static_cast<char>('0' + value % 10);
 }
 
 // A data line into a text the caller keeps, so that its storage is reused; the

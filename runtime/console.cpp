@@ -13,8 +13,7 @@ Text pendingInput;
 // next read belongs to that line end.
 bool skipLeadingLineFeed = false;
 
-constexpr std::size_t kInputRoom = 4096;
-constexpr std::size_t kMinimumRoom = 512;
+constexpr std::size_t kInputRoom = 4096; // bytes asked of each read
 
 // A CR that ended the previous line as the last byte read may be the first
 // half of a CR LF: drop the LF that then opens the next read.
@@ -49,13 +48,6 @@ bool TakeLine(const Text& collected, std::size_t scanFrom, Text& line)
     return true;
 }
 
-// Room for the next read: what is left of 4096 bytes, or 4096 more once less
-// than 512 are left.
-std::size_t InputRoom(std::size_t collected)
-{
-    return collected + kMinimumRoom <= kInputRoom ? kInputRoom - collected : kInputRoom;
-}
-
 // Standard input as a byte stream: lines end at CR LF, CR or LF.
 Text ReadRedirectedLine()
 {
@@ -70,8 +62,8 @@ Text ReadRedirectedLine()
             return line;
         }
         scanned = collected.size();
-        OsInputStatus status = OsInputStatus::kData;
-        const std::size_t delivered = OsReadInput(buffer, InputRoom(collected.size()), status);
+        std::size_t delivered = 0;
+        const OsInputStatus status = OsReadInput(buffer, kInputRoom, delivered);
         if (status == OsInputStatus::kEnd) {
             return collected.empty() ? kEndOfInput : collected;
         }

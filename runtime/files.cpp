@@ -118,10 +118,13 @@ std::size_t ReadThroughBuffer(FileRecord& record, std::uint8_t* bytes, std::size
 // Reads an item of 1, 2 or 4 bytes and assembles it little-endian.
 std::uint32_t ReadItem(FileHandle handle, std::size_t size)
 {
-    std::uint8_t bytes[4] = {0, 0, 0, 0};
+    std::uint8_t bytes[sizeof(std::uint32_t)];
     ReadBytes(handle, bytes, size);
-    return std::uint32_t{bytes[0]} | std::uint32_t{bytes[1]} << 8 | std::uint32_t{bytes[2]} << 16 |
-           std::uint32_t{bytes[3]} << 24;
+    std::uint32_t item = 0;
+    for (std::size_t byte = size; byte > 0; byte -= 1) {
+        item = item << 8 | bytes[byte - 1];
+    }
+    return item;
 }
 
 std::size_t WriteBytes(FileRecord& record, const void* bytes, std::size_t count)
@@ -254,11 +257,11 @@ void CloseAllFilesOnClose()
     CloseOpenRecords();
 }
 
-std::int64_t FileSizeOf(FileHandle handle)
+std::optional<std::int64_t> FileSizeOf(FileHandle handle)
 {
     FileServiceGuard guard;
     FileRecord* record = Resolve(handle);
-    return record == nullptr ? -1 : OsFileSize(record->osFile);
+    return record == nullptr ? std::nullopt : OsFileSize(record->osFile);
 }
 
 bool SameRegularFile(const Text& first, const Text& second)

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #include "text.hpp"
 
@@ -55,8 +56,9 @@ void CloseAllFiles();
 // file. Releases no memory; the process ends right after.
 void CloseAllFilesOnClose();
 
-// The size of the open file in bytes, or -1 when unknown or for a null handle.
-std::int64_t FileSizeOf(FileHandle handle);
+// The size of the open file in bytes; none when unknown (a pipe) or for a
+// null handle.
+std::optional<std::int64_t> FileSizeOf(FileHandle handle);
 
 // True when both names lead to one and the same existing regular file, however
 // they are spelled; devices and folders never count.

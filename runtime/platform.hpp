@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 // An operating-system file handle; kNoOsFile names none.
@@ -43,9 +44,9 @@ void OsWriteConsole(const std::string& line);
 // an interactive console, so the caller reads it as a byte stream.
 OsConsoleRead OsReadConsoleLine(std::string& line);
 
-// Reads up to room bytes of redirected standard input; kData comes with at
-// least one byte, the end of the input as kEnd.
-std::size_t OsReadInput(char* buffer, std::size_t room, OsInputStatus& status);
+// Reads up to room bytes of redirected standard input: kData with the count
+// delivered (at least one byte), kEnd at the end of the input.
+OsInputStatus OsReadInput(char* buffer, std::size_t room, std::size_t& delivered);
 
 [[noreturn]] void OsExitProcess(int exitCode);
 
@@ -58,16 +59,17 @@ OsFile OsOpenExisting(const std::string& name);
 // existing file write-only.
 OsFile OsCreateOrEmpty(const std::string& name);
 
-// Both return the number of bytes moved: fewer than count only at the end of
-// the file or on a failure.
+// Both return the number of bytes moved. A read delivers at least one byte
+// before the end of the file (a pipe may deliver fewer than asked); 0 means
+// the end or a failure. A write moves fewer than count only on a failure.
 std::size_t OsRead(OsFile file, void* bytes, std::size_t count);
 std::size_t OsWrite(OsFile file, const void* bytes, std::size_t count);
 
 // True when the operating system closed the file without reporting an error.
 bool OsClose(OsFile file);
 
-// The file's size in bytes, or -1 when it has none (a pipe, a terminal).
-std::int64_t OsFileSize(OsFile file);
+// The file's size in bytes; none for a pipe or a terminal.
+std::optional<std::int64_t> OsFileSize(OsFile file);
 
 // True when both names lead to one and the same existing regular file.
 bool OsSameRegularFile(const std::string& first, const std::string& second);

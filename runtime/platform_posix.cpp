@@ -1,7 +1,9 @@
 // POSIX backend: Linux, macOS and the BSDs. Parameters are the argv elements;
-// the terminal's hang-up (SIGHUP) is the console going away.
+// the terminal's hang-up (SIGHUP) is the console going away. SIGHUP, the one
+// signal caught, restarts the calls it interrupts (SA_RESTART), so no call here
+// fails with EINTR.
+#include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -44,7 +46,7 @@ constexpr int kStandardOutput = 1;
     sigaddset(&hangup, SIGHUP);
     sigprocmask(SIG_UNBLOCK, &hangup, nullptr);
     raise(SIGHUP);
-    _exit(128 + SIGHUP); // not reached: the default action ends the process
+    _exit(EXIT_FAILURE); // not reached: the default action ends the process
 }
 
 // Async-signal-safe: the close path only writes and closes descriptors.
@@ -64,25 +66,12 @@ std::size_t WriteAll(int descriptor, const char* bytes, std::size_t count)
     std::size_t total = 0;
     while (total < count) {
         const ssize_t written = write(descriptor, bytes + total, count - total);
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
         if (written <= 0) {
             break;
         }
         total += static_cast<std::size_t>(written); // positive here
     }
     return total;
-}
-
-ssize_t ReadRetrying(int descriptor, void* bytes, std::size_t count)
-{
-    for (;;) {
-        const ssize_t delivered = read(descriptor, bytes, count);
-        if (delivered >= 0 || errno != EINTR) {
-            return delivered;
-        }
-    }
 }
 
 // Descriptors are what POSIX hands out as OsFile, so they fit an int.
@@ -150,7 +139,7 @@ OsConsoleRead OsReadConsoleLine(std::string& line)
     }
     SetLineInputMode();
     char buffer[4096];
-    const ssize_t delivered = ReadRetrying(kStandardInput, buffer, sizeof buffer);
+    const ssize_t delivered = read(kStandardInput, buffer, sizeof buffer);
     if (delivered < 0) {
         return OsConsoleRead::kNotAConsole;
     }
@@ -168,15 +157,14 @@ OsConsoleRead OsReadConsoleLine(std::string& line)
     return OsConsoleRead::kLine;
 }
 
-std::size_t OsReadInput(char* buffer, std::size_t room, OsInputStatus& status)
+OsInputStatus OsReadInput(char* buffer, std::size_t room, std::size_t& delivered)
 {
-    const ssize_t delivered = ReadRetrying(kStandardInput, buffer, room);
-    if (delivered <= 0) {
-        status = delivered == 0 ? OsInputStatus::kEnd : OsInputStatus::kFailed;
-        return 0;
+    const ssize_t count = read(kStandardInput, buffer, room);
+    if (count <= 0) {
+        return count == 0 ? OsInputStatus::kEnd : OsInputStatus::kFailed;
     }
-    status = OsInputStatus::kData;
-    return static_cast<std::size_t>(delivered); // positive here
+    delivered = static_cast<std::size_t>(count); // positive here
+    return OsInputStatus::kData;
 }
 
 void OsExitProcess(int exitCode)
@@ -195,16 +183,10 @@ void OsLowerCase(std::string& text)
 
 OsFile OsOpenExisting(const std::string& name)
 {
-    int descriptor = -1;
-    do {
-        descriptor = open(name.c_str(), O_RDONLY | O_CLOEXEC);
-    } while (descriptor < 0 && errno == EINTR);
-    if (descriptor < 0) {
-        return kNoOsFile;
-    }
+    const int descriptor = open(name.c_str(), O_RDONLY | O_CLOEXEC);
     struct stat status = {};
     if (fstat(descriptor, &status) != 0 || S_ISDIR(status.st_mode)) {
-        close(descriptor);
+        close(descriptor); // nothing to close when the open failed
         return kNoOsFile;
     }
     return descriptor;
@@ -219,19 +201,11 @@ OsFile OsCreateOrEmpty(const std::string& name)
     return descriptor; // -1 on failure, which is kNoOsFile
 }
 
+// One read: a pipe may deliver less than asked before its end.
 std::size_t OsRead(OsFile file, void* bytes, std::size_t count)
 {
-    std::size_t total = 0;
-    char* destination = static_cast<char*>(bytes); // the caller's bytes, counted
-    // Pipes and terminals may deliver less than asked before the end.
-    while (total < count) {
-        const ssize_t delivered = ReadRetrying(Descriptor(file), destination + total, count - total);
-        if (delivered <= 0) {
-            break;
-        }
-        total += static_cast<std::size_t>(delivered); // positive here
-    }
-    return total;
+    const ssize_t delivered = read(Descriptor(file), bytes, count);
+    return static_cast<std::size_t>(std::max<ssize_t>(delivered, 0)); // a failure reads as the end
 }
 
 std::size_t OsWrite(OsFile file, const void* bytes, std::size_t count)
@@ -246,11 +220,11 @@ bool OsClose(OsFile file)
     return close(Descriptor(file)) == 0;
 }
 
-std::int64_t OsFileSize(OsFile file)
+std::optional<std::int64_t> OsFileSize(OsFile file)
 {
     struct stat status = {};
     if (fstat(Descriptor(file), &status) != 0 || !S_ISREG(status.st_mode)) {
-        return -1;
+        return std::nullopt;
     }
     return status.st_size;
 }

@@ -115,15 +115,14 @@ OsConsoleRead OsReadConsoleLine(std::string& line)
     return OsConsoleRead::kLine;
 }
 
-std::size_t OsReadInput(char* buffer, std::size_t room, OsInputStatus& status)
+OsInputStatus OsReadInput(char* buffer, std::size_t room, std::size_t& delivered)
 {
-    DWORD delivered = 0;
-    if (ReadFile(inputHandle, buffer, PieceOf(room), &delivered, nullptr) == 0) {
-        status = GetLastError() == ERROR_BROKEN_PIPE ? OsInputStatus::kEnd : OsInputStatus::kFailed;
-        return 0;
+    DWORD count = 0;
+    if (ReadFile(inputHandle, buffer, PieceOf(room), &count, nullptr) == 0) {
+        return GetLastError() == ERROR_BROKEN_PIPE ? OsInputStatus::kEnd : OsInputStatus::kFailed;
     }
-    status = delivered == 0 ? OsInputStatus::kEnd : OsInputStatus::kData;
-    return delivered;
+    delivered = count;
+    return count == 0 ? OsInputStatus::kEnd : OsInputStatus::kData;
 }
 
 void OsExitProcess(int exitCode)
@@ -182,11 +181,11 @@ bool OsClose(OsFile file)
     return CloseHandle(Handle(file)) != 0;
 }
 
-std::int64_t OsFileSize(OsFile file)
+std::optional<std::int64_t> OsFileSize(OsFile file)
 {
     LARGE_INTEGER size = {};
     if (GetFileType(Handle(file)) != FILE_TYPE_DISK || GetFileSizeEx(Handle(file), &size) == 0) {
-        return -1;
+        return std::nullopt;
     }
     return size.QuadPart;
 }
