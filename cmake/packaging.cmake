@@ -35,4 +35,31 @@ set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
 set(CPACK_MONOLITHIC_INSTALL ON)
 set(CPACK_ARCHIVE_THREADS 1)
 
+# Debian packages of the Linux targets, `cpack --preset deb-linux-x64` (and
+# deb-linux-x86): pixmold_0.3.442_amd64.deb and pixmold_0.3.442_i386.deb, for
+# /usr. Depends comes from dpkg-shlibdeps (C and C++ runtime only). The
+# Debian layout (stripped program, gzipped manual page and documents,
+# copyright, a Debian changelog) is made for the DEB generator alone, by
+# cmake/deb.cmake (its settings) and cmake/deb_layout.cmake (its files), so
+# the archives keep their members.
+if(NOT WIN32)
+  if(PIXMOLD_PACKAGE_ARCHITECTURE STREQUAL x64)
+    set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE amd64)
+  else()
+    set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE i386)
+  endif()
+  set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+  set(CPACK_DEBIAN_PACKAGE_MAINTAINER "pixmold developers <pixmold@example.org>")
+  set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
+  set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+  # The synopsis is CPACK_PACKAGE_DESCRIPTION_SUMMARY; this is the rest.
+  set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+      "pixmold turns a sprite sheet drawn in a PC paint program, saved as an
+uncompressed 8-bit palette BMP, into Commodore 64 multicolour or hires
+sprites: assembler source for ACME, xa65, 64tass or ca65, and a SpritePad
+file.")
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  set(CPACK_PROJECT_CONFIG_FILE "${CMAKE_CURRENT_LIST_DIR}/deb.cmake")
+endif()
+
 include(CPack)
