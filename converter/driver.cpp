@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "binary_writer.hpp"
 #include "bitmap_reader.hpp"
 #include "runtime/console.hpp"
 #include "source_writer.hpp"
@@ -71,6 +72,12 @@ void SetSpritePadFile(RunOptions& options, const Text& name)
     options.exportSpritePad = true;
 }
 
+void SetBinaryFile(RunOptions& options, const Text& name)
+{
+    options.binaryFile = name;
+    options.exportBinary = true;
+}
+
 // Compared in this order; options are case-sensitive. The usage text lists them
 // in an order of its own, and leaves out -7305 (the credits screen).
 const OptionEntry kOptions[] = {
@@ -90,6 +97,8 @@ const OptionEntry kOptions[] = {
     {"-colors", kCounted, kNoName, [](RunOptions& options, const Text&) { options.realColors = true; }},
     {"-bg", kCounted, kTakesName, SetFixedBackground},
     {"-mc", kCounted, kTakesName, SetFixedMulticolors},
+    {"-b", kCounted, kTakesName, SetBinaryFile},
+    {"-errorlevel", kCounted, kNoName, [](RunOptions& options, const Text&) { options.errorLevel = true; }},
 };
 
 const OptionEntry* FindOption(const Text& parameter)
@@ -176,6 +185,21 @@ void ReadOptions(RunOptions& options)
     }
 }
 
+// The source file, unless -b alone names an output (without -d and -b the
+// source writer reports the missing name); then the SpritePad and binary files.
+void WriteOutputs(const RunOptions& options, const SpriteTable& sprites)
+{
+    if (!options.exportBinary || !TextEquals(options.sourceOutputFile, "")) {
+        WriteSourceFile(options, sprites);
+    }
+    if (options.exportSpritePad) {
+        WriteSpritePadFile(options, sprites);
+    }
+    if (options.exportBinary) {
+        WriteBinaryFile(options, sprites);
+    }
+}
+
 [[noreturn]] void Run(RunOptions& options)
 {
     const Text banner = BannerText();
@@ -197,10 +221,7 @@ void ReadOptions(RunOptions& options)
     const SourceBitmap bitmap = LoadSourceBitmap(options);
     const SharedColors colors = options.realColors ? ChooseSharedColors(options, bitmap, fixed) : SharedColors();
     const SpriteTable sprites = ConvertSprites(options, bitmap, colors);
-    WriteSourceFile(options, sprites);
-    if (options.exportSpritePad) {
-        WriteSpritePadFile(options, sprites);
-    }
+    WriteOutputs(options, sprites);
     EndRun(options);
 }
 

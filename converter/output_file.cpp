@@ -1,5 +1,7 @@
 #include "output_file.hpp"
 
+#include <algorithm>
+
 namespace {
 
 void RefuseOverwriting(const RunOptions& options, const Text& outputFile, const ProtectedFile& protectedFile)
@@ -12,13 +14,15 @@ void RefuseOverwriting(const RunOptions& options, const Text& outputFile, const 
 } // namespace
 
 FileHandle OpenOutputFile(const RunOptions& options, const Text& name, const Text& missingNameLine,
-                          const ProtectedFile& protectedFile)
+                          std::initializer_list<ProtectedFile> protectedFiles)
 {
     if (TextEquals(name, "")) {
         FailRun(options, {missingNameLine});
     }
     RefuseOverwriting(options, name, {options.sourceFile, "> Error: Destination file is the source bitmap: "});
-    RefuseOverwriting(options, name, protectedFile);
+    for (const ProtectedFile& protectedFile : protectedFiles) {
+        RefuseOverwriting(options, name, protectedFile);
+    }
     const FileHandle file = CreateOutputFile(name);
     if (IsNullHandle(file)) {
         FailRun(options, {"> Error: Unable to create file: " + name});
@@ -30,5 +34,16 @@ void CloseOutputFile(const RunOptions& options, FileHandle file, const Text& nam
 {
     if (!CloseFile(file)) {
         FailRun(options, {"> Error: Unable to write file: " + name});
+    }
+}
+
+void WriteSpriteRecords(FileHandle file, const SpriteTable& table, bool withAttributes)
+{
+    // Each sprite's 64 bytes go to the buffer in one piece.
+    std::uint8_t record[kSpriteDataBytes + 1];
+    for (const SpriteCell& cell : table.cells) {
+        std::copy(cell.data.begin(), cell.data.end(), record);
+        record[kSpriteDataBytes] = withAttributes ? cell.attribute : 0;
+        WriteBlock(file, record, sizeof record);
     }
 }

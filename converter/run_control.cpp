@@ -20,6 +20,12 @@ void WaitIfAsked(const RunOptions& options)
     }
 }
 
+// Without -errorlevel every run ends with exit code 0, as scripts may expect.
+int FailureCode(const RunOptions& options)
+{
+    return options.errorLevel ? 1 : 0;
+}
+
 } // namespace
 
 void EndRun(const RunOptions& options)
@@ -32,14 +38,14 @@ void FailRun(const RunOptions& options, std::initializer_list<Text> lines)
 {
     PrintLines(lines);
     WaitIfAsked(options);
-    EndProgram(0);
+    EndProgram(FailureCode(options));
 }
 
-void FailUnsupportedRun(const RunOptions&, std::initializer_list<Text> lines)
+void FailUnsupportedRun(const RunOptions& options, std::initializer_list<Text> lines)
 {
     PrintLines(lines);
     PrintLines({"> pixmold BETA VERSION !", "> ERROR: Function not supported yet..", "",
                 "> Press RETURN To Continue...."});
     ReadLine();
-    EndProgram(0);
+    EndProgram(FailureCode(options));
 }

@@ -12,7 +12,10 @@ struct RunOptions {
     Text sourceFile;
     Text sourceOutputFile;
     Text spritePadFile;
+    Text binaryFile;
     bool exportSpritePad = false;
+    bool exportBinary = false; // -b: the sprites as raw binary
+    bool errorLevel = false;   // -errorlevel: exit code 1 for a run that ends with an error line
     bool waitForReturn = false;
     bool hexOutput = false;
     bool verbose = false;
@@ -32,9 +35,10 @@ struct RunOptions {
 [[noreturn]] void EndRun(const RunOptions& options);
 
 // The end of a failed run: its lines, then the -p wait and the end of the
-// program.
+// program, with exit code 1 under -errorlevel.
 [[noreturn]] void FailRun(const RunOptions& options, std::initializer_list<Text> lines);
 
 // The end of a run whose picture cannot be converted: its lines, then the
-// unsupported-function lines and a wait for RETURN, with or without -p.
+// unsupported-function lines and a wait for RETURN, with or without -p; exit
+// code 1 under -errorlevel.
 [[noreturn]] void FailUnsupportedRun(const RunOptions& options, std::initializer_list<Text> lines);

@@ -70,13 +70,13 @@ def echo(lines):
 
 
 def case(name, args, console, files=None, out=None, stdin=b"", only=None, setup=None, blank_folder=False,
-         to_file=False, waits=False, hangup=False, painted=None):
+         to_file=False, waits=False, hangup=False, painted=None, code=0):
     """waits: the program must still be waiting for a line once all its console output has come; hangup:
     it then gets SIGHUP (the terminal is closed) and must end by it. A console of None is closed at once.
-    painted: the sheet's C64 colours, which o.spr must show at every column that is read."""
+    painted: the sheet's C64 colours, which o.spr must show at every column that is read. code: the exit code."""
     return dict(name=name, args=args, console=console, files=files or {}, out=out or {}, stdin=stdin,
                 only=only, setup=setup, blank_folder=blank_folder, to_file=to_file, waits=waits, hangup=hangup,
-                painted=painted)
+                painted=painted, code=code)
 
 
 S48 = sprites(2, 2)
@@ -431,6 +431,43 @@ CASES = [
 ]
 
 
+# -b: the sprites as the source assembles them, 63 data bytes and the align byte 0 each.
+BIN = b"".join(SPR[3 + 64 * n:66 + 64 * n] + b"\0" for n in range(4))
+BINARY = ["> Exporting data to binary format ...", "> Saving file: o.bin", "> ...done!", ""]
+CASES += [
+    case("-b without -d", ["-s", "a.bmp", "-b", "o.bin"], scan(2016, 4) + BINARY, SHEET, {"o.bin": BIN}),
+    case("-b after -d and -e", CONVERT + ["-b", "o.bin", "-e", "o.spr", "-errorlevel"], DONE + saved("o.spr") + BINARY,
+         SHEET, {"out.asm": ASM, "o.spr": SPR, "o.bin": BIN}),
+] + [
+    dict(c, name=c["name"] + ", -b", args=c["args"] + ["-b", "o.bin"], console=c["console"] + BINARY,
+         out=dict(c["out"], **{"o.bin": spritepad(CELLS, shared=SHARED, owns=OWNS)[3:]}))
+    for c in CASES if c["name"] == "-colors, 16 palette entries in C64 order"
+] + [
+    case("-b %s" % name, args, lines, SHEET, out)
+    for name, args, lines, out in (
+        ("over the sheet", ["-s", "a.bmp", "-b", "./a.bmp"], scan(2016, 4) + [IS_SOURCE + "./a.bmp"], {}),
+        ("over the source file", CONVERT + ["-b", "./out.asm"], DONE + ["> Error: Binary file is the sourcecode file: "
+                                                                       "./out.asm"], {"out.asm": ASM}),
+        ("over the SpritePad file", CONVERT + ["-e", "o.spr", "-b", "o.spr"], DONE + saved("o.spr") + [
+            "> Error: Binary file is the SpritePad file: o.spr"], {"out.asm": ASM, "o.spr": SPR}),
+        ("as the last parameter", CONVERT + ["-b"], DONE + ["> Error: No destination filename for binary output."],
+         {"out.asm": ASM}),
+        ("in a missing folder", ["-s", "a.bmp", "-b", "no/o.bin"], scan(2016, 4) + [
+            "> Error: Unable to create file: no/o.bin"], {}))
+] + [case("-b on a full disk", ["-s", "a.bmp", "-b", "/dev/full"], scan(2016, 4) + [
+    "> Error: Unable to write file: /dev/full"], SHEET, only="linux")]
+# -errorlevel: exit code 1 after every kind of error line, 0 after a conversion, the usage text and the credits.
+CASES += [dict(c, name=c["name"] + ", -errorlevel", args=c["args"] + ["-errorlevel"], code=code) for c in CASES
+          for name, code in (("-h", 0), ("credits", 0), ("typical run", 0), ("no -s at all", 1), ("a missing bitmap", 1),
+                             ("an empty file", 1), ("bad colours, a line each in plane order", 1),
+                             ("a 24-bit picture", 1), ("A.b.BMP is a bitmap", 1), ("-p after an error", 1),
+                             ("source file in a missing folder", 1), ("source file on a full disk", 1),
+                             ("-colors, no choice converts every sprite", 1), ("-colors refuses -bg 16", 1),
+                             ("-colors refuses 16 bits", 1), ("-hires refuses a 24-bit picture", 1),
+                             ("-b over the SpritePad file", 1), ("-b on a full disk", 1))
+          if c["name"] == name]
+
+
 def credits_problem(lines):
     """Twenty lines: ">" alone at 10, 16, 18 and 19, the prompt last, the rest 67 characters."""
     shape = [len(line) if line.startswith(">") else -1 for line in lines]
@@ -506,7 +543,7 @@ def waiting(options, process):
 
 
 def check(options, test, returncode, stderr, stdout, expected_files, files):
-    problems = ["exit code %d" % returncode] if returncode != (-signal.SIGHUP if test["hangup"] else 0) else []
+    problems = ["exit code %d" % returncode] if returncode != (-signal.SIGHUP if test["hangup"] else test["code"]) else []
     if stderr and not options.emulator_word:
         problems.append("standard error: %r" % stderr[:300])
     head = [options.banner, ""]
