@@ -1,48 +1,60 @@
 #!/usr/bin/env python3
-"""Sheets saved by real paint tools, and source files assembled by real C64 assemblers.
+"""Sheets saved by real paint tools, source files assembled by real C64 assemblers, and the README's Makefile.
 
     tools_test.py --tool imagemagick --program build/linux-x64/converter/pixmold [--emulator-word W]
 
 A writer (imagemagick, netpbm, pillow) saves the test sheet in each of its BMP
-forms; the program's source and SpritePad files for that BMP must equal, byte
-for byte, its files for the same sheet saved by the test's own BMP writer.
-Equal files prove both that the writer kept the indexes and that the reader
-found the pixels. An assembler (acme, xa65, 64tass, ca65) must turn the decimal
-and the -hex source, unchanged (-acme for ACME, -ca65 for 64tass and ca65), into
-the SpritePad file's sprite bytes, each followed by the align byte 0, and say
-nothing. A missing tool skips the test (exit code
-77) with its name; PIXMOLD_REQUIRE_TOOLS=1 makes that a failure.
+forms: the sheet of colour indexes, and (-colors) the sheet of C64 colours in
+whatever depth the tool picks. The program's files for that BMP must equal,
+byte for byte, its files for the same sheet saved by the test's own BMP writer.
+An assembler (acme, xa65, 64tass, ca65) must turn the decimal and the -hex
+source, unchanged (-acme for ACME, -ca65 for 64tass and ca65), into the bytes of
+the -b file: the SpritePad file's sprite bytes, each followed by the align byte
+0, or with -colors the SpritePad file after its three colour bytes; and say
+nothing. make runs the README's Makefile: on a good sheet the game assembles,
+on a bad one make stops and leaves no sprite file. A missing tool skips the
+test (exit code 77) with its name; PIXMOLD_REQUIRE_TOOLS=1 makes that a failure.
 """
 
 import argparse
 import os
+import re
 import shutil
 import subprocess
 import sys
 import tempfile
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-from sheets import bmp, grid  # noqa: E402
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "e2e"))
+from sheets import PAIRED, PEPTO, bmp, grid, paint  # noqa: E402
 
 # 96 x 84 pixels, 16 sprites, a source file of 17 KB; one 0 pixel in seven is drawn as 255.
 SHEET = [[255 if v == 0 and (x + 3 * y) % 7 == 0 else v for x, v in enumerate(row)] for y, row in enumerate(grid(4, 4))]
-PILLOW = ("/usr/bin/python3 -c \"from PIL import Image; grey = Image.open('sheet.pgm'); %s.save('tool.bmp')\"")
-PALETTE = "p = Image.frombytes('P', grey.size, grey.tobytes()); p.putpalette(bytes(range(256)) * 3); p"
+# The same size in C64 colours: black, dark grey and white shared, each sprite with a colour of its own.
+PAINTED = paint(grid(4, 4, table=PAIRED), (0, 11, 1), [2, 3, 4, 5, 6, 7, 8, 9, 10, 12, 13, 14, 15, 2, 3, 4], 4)
+USED = sorted({c for row in PAINTED for c in row})
+PILLOW = "/usr/bin/python3 -c \"from PIL import Image; sheet = Image.open('sheet.%s'); %s.save('tool.bmp')\""
+PALETTE = "p = Image.frombytes('P', sheet.size, sheet.tobytes()); p.putpalette(bytes(range(256)) * 3); p"
 WRITERS = ("imagemagick", "netpbm", "pillow")
-# tool: (what must be at hand, the program's options, the commands that write tool.bmp or out.bin)
+ASSEMBLERS = {"acme": "echo '*=$1000' >main.a && echo '!source \"s.asm\"' >>main.a && acme -f plain -o out.bin main.a",
+              "xa65": "xa -o out.bin s.asm", "64tass": "64tass --quiet -Wall --nostart -o out.bin s.asm",
+              "ca65": "ca65 -o s.o s.asm && ld65 -t none -o out.bin s.o"}
+# tool: (what must be at hand, the program's options, the commands that write tool.bmp or out.bin by form)
 TOOLS = {
     # ImageMagick's own convert, whatever else of that name is on the path.
-    "imagemagick": (["/usr/bin/convert"], [], [
+    "imagemagick": (["/usr/bin/convert"], [], {"": [
         "/usr/bin/convert sheet.pgm +dither -remap ramp.pgm -compress None BMP3:tool.bmp",
-        "/usr/bin/convert sheet.pgm +dither -remap ramp.pgm -compress None tool.bmp"]),
-    "netpbm": (["ppmtobmp"], [], ["ppmtobmp -quiet -bpp=8 -mapfile=ramp.pgm sheet.pgm >tool.bmp"]),
-    "pillow": (["/usr/bin/python3 with PIL (python3-pil)"], [], [PILLOW % "grey", PILLOW % PALETTE]),
-    "acme": (["acme"], ["-acme"], ["echo '*=$1000' >main.a && echo '!source \"s.asm\"' >>main.a && "
-                                   "acme -f plain -o out.bin main.a"]),
-    "xa65": (["xa"], [], ["xa -o out.bin s.asm"]),
-    "64tass": (["64tass"], ["-ca65"], ["64tass --quiet -Wall --nostart -o out.bin s.asm"]),
-    "ca65": (["ca65", "ld65"], ["-ca65"], ["ca65 -o s.o s.asm && ld65 -t none -o out.bin s.o"]),
+        "/usr/bin/convert sheet.pgm +dither -remap ramp.pgm -compress None tool.bmp"], "-colors": [
+        "/usr/bin/convert sheet.ppm tool.bmp", "/usr/bin/convert sheet.ppm BMP3:tool.bmp",
+        "/usr/bin/convert sheet.ppm -type TrueColor tool.bmp", "/usr/bin/convert sheet.ppm -type TrueColorAlpha tool.bmp"]}),
+    "netpbm": (["ppmtobmp"], [], {"": ["ppmtobmp -quiet -bpp=8 -mapfile=ramp.pgm sheet.pgm >tool.bmp"], "-colors": [
+        "ppmtobmp -quiet sheet.ppm >tool.bmp", "ppmtobmp -quiet -bpp=24 sheet.ppm >tool.bmp"]}),
+    "pillow": (["/usr/bin/python3 with PIL (python3-pil)"], [], {"": [PILLOW % ("pgm", "sheet"), PILLOW % (
+        "pgm", PALETTE)], "-colors": [PILLOW % ("ppm", "sheet"), PILLOW % ("ppm", "sheet.convert('RGBA')")]}),
+    "acme": (["acme"], ["-acme"], {}), "xa65": (["xa"], [], {}), "64tass": (["64tass"], ["-ca65"], {}),
+    "ca65": (["ca65", "ld65"], ["-ca65"], {}),
+    "make": (["make", "acme"], [], {}),
 }
 
 
@@ -53,49 +65,77 @@ def missing(needs):
     return [tool for tool in needs if shutil.which(tool) is None]
 
 
-def shell(command, folder, limit):
+def shell(command, folder, limit, env=None):
     try:
-        result = subprocess.run(command, shell=True, cwd=folder, capture_output=True, timeout=limit)
+        result = subprocess.run(command, shell=True, cwd=folder, capture_output=True, timeout=limit, env=env)
     except subprocess.TimeoutExpired:
         return "%s: no end within %.0f seconds" % (command, limit)
     said = (result.stdout + result.stderr).decode("latin-1").strip()
     return "%s: exit code %d %s" % (command, result.returncode, said) if result.returncode or said else None
 
 
+def write(folder, files):
+    for name, data in files.items():
+        with open(os.path.join(folder, name), "wb") as stream:
+            stream.write(data)
+
+
 def convert(options, bitmap, flags):
-    """The program's source and SpritePad files for a BMP, or a problem."""
+    """The program's source, SpritePad and binary files for a BMP, or a problem."""
     with tempfile.TemporaryDirectory(prefix="pixmold-tools-") as folder:
-        with open(os.path.join(folder, "a.bmp"), "wb") as stream:
-            stream.write(bitmap)
+        write(folder, {"a.bmp": bitmap})
         try:
-            subprocess.run(options.emulator_word + [options.program, "-s", "a.bmp", "-d", "s.asm", "-e", "s.spr"]
-                           + flags, cwd=folder, capture_output=True, timeout=options.limit)
+            subprocess.run(options.emulator_word + [options.program, "-s", "a.bmp", "-d", "s.asm", "-e", "s.spr",
+                                                    "-b", "s.bin"] + flags, cwd=folder, capture_output=True,
+                           timeout=options.limit)
         except subprocess.TimeoutExpired:
             return None, "the program did not end within %.0f seconds" % options.limit
-        outputs = [os.path.join(folder, name) for name in ("s.asm", "s.spr")]
+        outputs = [os.path.join(folder, name) for name in ("s.asm", "s.spr", "s.bin")]
         if not all(map(os.path.exists, outputs)):
-            return None, "the program wrote no source or no SpritePad file"
+            return None, "the program wrote no source, SpritePad or binary file"
         return [open(name, "rb").read() for name in outputs], None
 
 
 def run_command(options, command, flags, own):
     """The problem with one writer command or one assembler command, if any."""
     with tempfile.TemporaryDirectory(prefix="pixmold-tools-") as folder:
-        files = {"sheet.pgm": b"P5 96 84 255\n" + b"".join(bytes(row) for row in SHEET),
-                 "ramp.pgm": b"P5 256 1 255\n" + bytes(range(256)), "s.asm": own[0]}
-        for name, data in files.items():
-            with open(os.path.join(folder, name), "wb") as stream:
-                stream.write(data)
+        write(folder, {"sheet.pgm": b"P5 96 84 255\n" + b"".join(bytes(row) for row in SHEET),
+                       "sheet.ppm": b"P6 96 84 255\n" + b"".join(PEPTO[c].to_bytes(3, "big") for row in PAINTED
+                                                                 for c in row),
+                       "ramp.pgm": b"P5 256 1 255\n" + bytes(range(256)), "s.asm": own[0]})
         problem = shell(command, folder, options.limit)
         result = os.path.join(folder, "tool.bmp" if options.tool in WRITERS else "out.bin")
         if problem or not os.path.exists(result):
             return problem or "no " + os.path.basename(result)
         data = open(result, "rb").read()
     if result.endswith(".bin"):
-        sprites = b"".join(own[1][3 + 64 * n:66 + 64 * n] + b"\0" for n in range(len(own[1]) // 64))
-        return None if data == sprites else "the binary differs from the sprite bytes"
+        spr = own[1]
+        sprites = spr[3:] if "-colors" in flags else b"".join(spr[3 + 64 * n:66 + 64 * n] + b"\0"
+                                                              for n in range(len(spr) // 64))
+        return None if data == sprites == own[2] else "the binary differs from the sprite bytes or the -b file"
     files, problem = convert(options, data, flags)
     return problem or (None if files == own else "the files differ from those of our own BMP")
+
+
+def run_make(options):
+    """The README's Makefile with the program on the path: a good sheet assembles, a bad one stops make."""
+    makefile = re.search(r"```make\n(.*?)```", open(os.path.join(HERE, "..", "..", "README.md")).read(), re.S)
+    with tempfile.TemporaryDirectory(prefix="pixmold-make-") as folder:
+        os.symlink(options.program, os.path.join(folder, "pixmold"))
+        write(folder, {"Makefile": makefile.group(1).encode(), "game.asm": b'*=$2000\n!source "sprites.asm"\n',
+                       "sprites.bmp": bmp(SHEET)})
+        env = dict(os.environ, PATH=folder + os.pathsep + os.environ["PATH"])
+        made = subprocess.run(["make"], cwd=folder, capture_output=True, env=env, timeout=options.limit)
+        if made.returncode or not os.path.exists(os.path.join(folder, "game.prg")):
+            return ["make on a good sheet: exit code %d %s" % (made.returncode, made.stdout + made.stderr)]
+        write(folder, {"sprites.bmp": bmp([row[:-1] + [7] for row in SHEET])})
+        later = time.time() + 10  # a newer sheet, as make sees it
+        os.utime(os.path.join(folder, "sprites.bmp"), (later, later))
+        made = subprocess.run(["make"], cwd=folder, capture_output=True, env=env, timeout=options.limit)
+        if made.returncode == 0 or os.path.exists(os.path.join(folder, "sprites.asm")):
+            return ["make on a bad sheet: exit code %d, sprites.asm %s" % (
+                made.returncode, "left" if os.path.exists(os.path.join(folder, "sprites.asm")) else "gone")]
+    return []
 
 
 def main():
@@ -112,16 +152,24 @@ def main():
     started = time.monotonic()
     subprocess.run(options.emulator_word + [options.program], capture_output=True, timeout=120)
     options.limit = 10 + 5 * (time.monotonic() - started)
-    failures, forms = 0, [[]] if options.tool in WRITERS else [[], ["-hex"]]
-    for form in forms:
-        own, problem = convert(options, bmp(SHEET), flags + form)
-        for command in commands:
-            problem = problem or run_command(options, command, flags + form, own)
-            print("%s %s %s" % ("FAIL" if problem else "ok  ", " ".join(form), command))
+    if options.tool == "make":
+        problems = run_make(options)
+        print("\n".join(problems) or "ok   make")
+        return 1 if problems else 0
+    if options.tool in ASSEMBLERS:
+        commands = {form: [ASSEMBLERS[options.tool]] for form in ("", "-hex", "-colors", "-colors -hex")}
+    failures = runs = 0
+    for form, form_commands in commands.items():
+        sheet = bmp([[USED.index(c) for c in row] for row in PAINTED], rgb=[PEPTO[c] for c in USED]) \
+            if "-colors" in form else bmp(SHEET)
+        own, problem = convert(options, sheet, flags + form.split())
+        for command in form_commands:
+            problem = problem or run_command(options, command, flags + form.split(), own)
+            print("%s %s %s" % ("FAIL" if problem else "ok  ", form, command))
             if problem:
                 print("      " + problem)
-            failures += bool(problem)
-    print("%d passed, %d failed" % (len(commands) * len(forms) - failures, failures))
+            failures, runs = failures + bool(problem), runs + 1
+    print("%d passed, %d failed" % (runs - failures, failures))
     return 1 if failures else 0
 
 
