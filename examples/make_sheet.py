@@ -1,13 +1,19 @@
 #!/usr/bin/env python3
-"""Draws the example sprite sheet examples/sprites.bmp (96 x 42: eight sprites).
+"""Draws the example sprite sheets in examples/.
 
+sprites.bmp (96 x 42: eight sprites), for the colour indexes:
 Top row: a ball turning, its highlight moving from frame to frame.
 Bottom row: a small ship whose exhaust flame flickers.
 Colour indexes: 0 background, 1 light grey, 2 grey, 3 white, as in the
 SpritePad file's colours. Multicolour pixels are two columns wide, so every
 shape is drawn in column pairs.
 
-    python3 examples/make_sheet.py [output.bmp]
+colors.bmp (96 x 21: four ships), for -colors: drawn with a 16-colour C64
+palette (its entries sorted from dark to light, as a paint program may keep
+them) on black; dark grey and white shared, each ship's hull in a colour of
+its own: red, blue, yellow and light green.
+
+    python3 examples/make_sheet.py [sprites.bmp [colors.bmp]]
 """
 
 import os
@@ -69,22 +75,40 @@ def pixel(x, y):
     return draw(frame, left % 24, y % 21)
 
 
-def bitmap(rows):
-    """An uncompressed 8-bit BMP with a 4-entry palette, bottom row first."""
-    palette = b"".join(bytes((b, g, r, 0)) for r, g, b in PALETTE)
+# The C64's colours (the Pepto palette) in C64 order, and the order of the
+# colours.bmp palette: from dark to light.
+C64 = [0x000000, 0xFFFFFF, 0x68372B, 0x70A4B2, 0x6F3D86, 0x588D43, 0x352879, 0xB8C76F,
+       0x6F4F25, 0x433900, 0x9A6759, 0x444444, 0x6C6C6C, 0x9AD284, 0x6C5EB5, 0x959595]
+DARK_TO_LIGHT = [0, 9, 6, 2, 11, 8, 4, 5, 12, 14, 10, 3, 15, 13, 7, 1]
+HULLS = [2, 6, 7, 13]  # red, blue, yellow, light green
+
+
+def colored(x, y):
+    """The C64 colour of pixel (x, y) of colors.bmp: the ships of the bottom row."""
+    index = pixel(x, y + 21)
+    return (0, 11, HULLS[x // 24], 1)[index]
+
+
+def bitmap(rows, palette, width):
+    """An uncompressed 8-bit BMP, bottom row first; palette entries as (r, g, b)."""
+    table = b"".join(bytes((b, g, r, 0)) for r, g, b in palette)
     pixels = b"".join(bytes(row) for row in reversed(rows))
-    offset = 14 + 40 + len(palette)
+    offset = 14 + 40 + len(table)
     header = b"BM" + struct.pack("<iii", offset + len(pixels), 0, offset)
-    info = struct.pack("<iiihhiiiiii", 40, WIDTH, HEIGHT, 1, 8, 0, len(pixels), 2835, 2835,
-                       len(PALETTE), 0)
-    return header + info + palette + pixels
+    info = struct.pack("<iiihhiiiiii", 40, width, len(rows), 1, 8, 0, len(pixels), 2835, 2835,
+                       len(palette), 0)
+    return header + info + table + pixels
 
 
 def main():
-    target = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), "sprites.bmp")
+    folder = os.path.dirname(__file__)
+    targets = sys.argv[1:] + [os.path.join(folder, name) for name in ("sprites.bmp", "colors.bmp")][len(sys.argv) - 1:]
     rows = [[pixel(x, y) for x in range(WIDTH)] for y in range(HEIGHT)]
-    with open(target, "wb") as stream:
-        stream.write(bitmap(rows))
+    palette = [(v >> 16, v >> 8 & 255, v & 255) for v in (C64[c] for c in DARK_TO_LIGHT)]
+    ships = [[DARK_TO_LIGHT.index(colored(x, y)) for x in range(WIDTH)] for y in range(21)]
+    for target, data in zip(targets, (bitmap(rows, PALETTE, WIDTH), bitmap(ships, palette, WIDTH))):
+        with open(target, "wb") as stream:
+            stream.write(data)
 
 
 if __name__ == "__main__":
