@@ -23,7 +23,7 @@ import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
-from sheets import bitmap_bytes  # noqa: E402
+from sheets import PEPTO, bmp  # noqa: E402
 
 BUFFER_SIZE = 4096
 BIG_WIDTH, BIG_HEIGHT = 4800, 4200    # 200 x 200 = 40,000 sprites
@@ -35,6 +35,24 @@ TARGET_BIG = 3.0           # big conversion within 3x its floor
 TARGET_SMALL = 2.0         # 64-sprite sheet within 2x its floor
 TARGET_BYTES_PER_PIXEL = 12.0
 TARGET_WRITES_PER_LINE = 1.0
+TARGET_COLORS = 1.5        # -colors on the 8-bit sheet within 1.5x the run without it
+TARGET_COLORS_24 = 3.0     # -colors on its 24-bit copy within 3x
+# The big sheet's palette: black, dark grey, red and white (Pepto), so that
+# -colors finds a background, two shared multicolours and a sprite colour.
+BIG_PALETTE = [PEPTO[c] for c in (0, 11, 2, 1)]
+
+
+def bitmap_bytes(width, height, pixel_data, bits=8, rgb=()):
+    return bmp(width=width, height=height, pixels=pixel_data, bits=bits, rgb=rgb)
+
+
+def true_color_rows(pixel_data):
+    """The same rows with each index as its palette colour, 3 bytes (blue, green, red) per pixel."""
+    rows = bytearray(3 * len(pixel_data))
+    for channel in range(3):
+        table = bytes((BIG_PALETTE[index] >> 8 * channel & 255) if index < 4 else 0 for index in range(256))
+        rows[channel::3] = pixel_data.translate(table)
+    return bytes(rows)
 
 
 def pattern_rows(width, height):
@@ -183,8 +201,11 @@ def main():
 def run_all(program, folder, runs):
     print("program: %s" % program)
     print("generating inputs in %s ..." % folder)
+    big_rows = pattern_rows(BIG_WIDTH, BIG_HEIGHT)
     write(os.path.join(folder, "big.bmp"),
-          bitmap_bytes(width=BIG_WIDTH, height=BIG_HEIGHT, pixel_data=pattern_rows(BIG_WIDTH, BIG_HEIGHT)))
+          bitmap_bytes(width=BIG_WIDTH, height=BIG_HEIGHT, pixel_data=big_rows, rgb=BIG_PALETTE))
+    write(os.path.join(folder, "big24.bmp"),
+          bitmap_bytes(width=BIG_WIDTH, height=BIG_HEIGHT, pixel_data=true_color_rows(big_rows), bits=24))
     write(os.path.join(folder, "small.bmp"),
           bitmap_bytes(width=SMALL_WIDTH, height=SMALL_HEIGHT, pixel_data=pattern_rows(SMALL_WIDTH, SMALL_HEIGHT)))
     write(os.path.join(folder, "bad.bmp"),
@@ -192,8 +213,8 @@ def run_all(program, folder, runs):
     big_pixels = BIG_WIDTH * BIG_HEIGHT
     rows = []
 
-    def conversion(label, extra, target, line_console):
-        command = [program, "-s", "big.bmp", "-d", "big.asm", "-e", "big.spr", "-hex"] + extra
+    def conversion(label, extra, target, line_console, sheet="big.bmp"):
+        command = [program, "-s", sheet, "-d", "big.asm", "-e", "big.spr", "-hex"] + extra
         timing = median_run(command, folder, runs)
         outputs = sizes(folder, "big.asm", "big.spr")
         console = None
@@ -201,7 +222,7 @@ def run_all(program, folder, runs):
             # The console file is kept for the floor, which copies it line by line.
             console = "verbose-console.txt"
             shutil.copyfile(os.path.join(folder, "console.txt"), os.path.join(folder, console))
-        floor = median_run(floor_command("big.bmp", outputs, console), folder, runs, "floor-console.txt")
+        floor = median_run(floor_command(sheet, outputs, console), folder, runs, "floor-console.txt")
         add_ratio_rows(rows, label, timing, floor, target)
         return command, timing, outputs
 
@@ -210,10 +231,15 @@ def run_all(program, folder, runs):
     conversion("4800x4200 -d -e -hex -acme", ["-acme"], TARGET_BIG, False)
     conversion("4800x4200 -d -e -hex -v", ["-v"], TARGET_BIG, True)
 
-    bytes_per_pixel = peak_kb * 1024.0 / big_pixels
-    print("%-28s %8d kB  %.2f bytes per pixel (%s)" % ("peak resident memory", peak_kb, bytes_per_pixel, meter))
-    rows.append(("peak memory, 4800x4200", "%d kB" % peak_kb, "%d px" % big_pixels, bytes_per_pixel,
-                 "<= %.0f B/px" % TARGET_BYTES_PER_PIXEL, verdict(bytes_per_pixel <= TARGET_BYTES_PER_PIXEL)))
+    add_memory_row(rows, "peak memory, 4800x4200", peak_kb, big_pixels, meter)
+    for label, sheet, target in (("-colors, 8 bits", "big.bmp", TARGET_COLORS),
+                                 ("-colors, 24 bits", "big24.bmp", TARGET_COLORS_24)):
+        colors_command, colors, _ = conversion("4800x4200 " + label, ["-colors"], TARGET_BIG * target, False, sheet)
+        ratio = colors.wall / timing.wall
+        rows.append(("  against the run without", "%.3f s" % colors.wall, "%.3f s" % timing.wall, ratio,
+                     "<= %.1fx" % target, verdict(ratio <= target)))
+        add_memory_row(rows, "peak memory, " + label, peak_memory_kb(colors_command, folder, colors.peak_kb)[0],
+                       big_pixels, meter)
 
     counts = strace_counts(command, folder)
     if counts is not None:
@@ -251,6 +277,13 @@ def run_all(program, folder, runs):
     floor = median_run(floor_command("small.bmp", small_outputs), folder, runs * 4, "floor-console.txt")
     add_ratio_rows(rows, "192x168 -d -e -hex", timing, floor, TARGET_SMALL)
     return rows
+
+
+def add_memory_row(rows, label, peak_kb, pixels, meter):
+    bytes_per_pixel = peak_kb * 1024.0 / pixels
+    print("%-28s %8d kB  %.2f bytes per pixel (%s)" % (label, peak_kb, bytes_per_pixel, meter))
+    rows.append((label, "%d kB" % peak_kb, "%d px" % pixels, bytes_per_pixel, "<= %.0f B/px" % TARGET_BYTES_PER_PIXEL,
+                 verdict(bytes_per_pixel <= TARGET_BYTES_PER_PIXEL)))
 
 
 def add_ratio_rows(rows, label, timing, floor, target):

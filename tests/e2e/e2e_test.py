@@ -116,6 +116,7 @@ BAD_PAIR = "> Error: -mc takes two C64 color numbers from 0 to 15 as N,M, not: "
 MASKS = (0xFF0000, 0xFF00, 0xFF)
 # Sprite 0 with a second colour of its own (grey), sprite 4 with two (light green, light blue).
 TWO_OWN = changed(PAINTED, {(0, 0): 12, (1, 0): 12, (26, 21): 13, (27, 21): 13, (28, 21): 14, (29, 21): 14})
+TIED = paint([[0 if c == "." else int(c) for c in ROWS[0][0]]] * 21, (5, 3, 2), [9], 1)
 # Right pixels of a pair in another colour: one in sprite 0, two in sprite 4.
 SPLIT = changed(PAINTED, {(1, 0): 12, (45, 22): 5, (47, 22): 5})
 # Near-black background pixels and a near-white one, as a 24-bit picture may hold them (colours 16 to 21).
@@ -389,6 +390,9 @@ CASES = [
     colored("-bg and -mc fixed, the multicolours swapped", ["-bg", "0", "-mc", "1,11"], sheet(PAINTED),
             recognised(PAINTED), swapped(CELLS), (0, 1, 11)),
     colored("-bg alone implies -colors", ["-bg", "0"], sheet(PAINTED), recognised(PAINTED)),
+    # Four colours as frequent as each other: the lower numbers are preferred, as background, then multicolour 1.
+    colored("ties go to the lower colour numbers", [], sheet(TIED), recognised(TIED), [(0, 0, [(
+        "1122..33" * 3, (99, 99, 99))] * 21)], (2, 3, 5), [9], TIED),
     colored("pairs of two colours are warned of", [], sheet(SPLIT), recognised(SPLIT) + [
         "> Warning: Sprite 0 (X0,Y0) has pixel pairs of two colors: 1, the first at (X0,Y0); each shows its left pixel",
         "> Warning: Sprite 4 (X24,Y21) has pixel pairs of two colors: 2, the first at (X44,Y22); each shows its left "

@@ -113,6 +113,10 @@ TEST(FileService, RefusedOpensNullAndClosedHandles)
         EXPECT_FALSE(FileSizeOf(handle));
     }
     EXPECT_EQ(ReadWholeFile(folder.PathOf("closed")), "\1");
+#if !defined(_WIN32)
+    RedirectStandardInput("a pipe has no size");
+    EXPECT_FALSE(FileSizeOf(OpenInputFile("/dev/stdin")));
+#endif
 }
 
 TEST(FileService, CloseAllFilesFlushesEveryFile)
