@@ -17,4 +17,5 @@ std::uint8_t NearestC64Color(Rgb rgb);
 // When the entries hold exactly 16 distinct colours that form a C64 palette (in any order, entries repeated or not),
 // sets colors to one C64 colour per entry (same size as entries; equal RGB values get equal colours, distinct ones
 // distinct colours) and returns true; otherwise returns false and leaves colors empty.
+// Pure black (0x000000) as a 17th colour is taken for padding: the other 16 are matched, and it gets black.
 bool MatchC64Palette(const std::vector<Rgb>& entries, std::vector<std::uint8_t>& colors);
