@@ -22,7 +22,7 @@ import threading
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from sheets import (HIRES, OTHERS, PAIRED, PEPTO, ROWS, bmp, changed, color, crlf, grid, paint, shared_text,  # noqa
+from sheets import (COLODORE, HIRES, OTHERS, PAIRED, PEPTO, ROWS, bmp, changed, color, crlf, grid, paint, shared_text,  # noqa
                     source, sprites, spritepad)
 
 USAGE = ["> Usage: pixmoldxx.exe -s <sourcefile> -d <destination file> <parameter List>", "",
@@ -116,6 +116,15 @@ BAD_PAIR = "> Error: -mc takes two C64 color numbers from 0 to 15 as N,M, not: "
 MASKS = (0xFF0000, 0xFF00, 0xFF)
 # Sprite 0 with a second colour of its own (grey), sprite 4 with two (light green, light blue).
 TWO_OWN = changed(PAINTED, {(0, 0): 12, (1, 0): 12, (26, 21): 13, (27, 21): 13, (28, 21): 14, (29, 21): 14})
+# Each colour halfway between its Pepto and colodore values; Pepto with its colours dulled to 60 %.
+HALFWAY = [sum((a >> s & 255) + (b >> s & 255) >> 1 << s for s in (0, 8, 16)) for a, b in zip(PEPTO, COLODORE)]
+DULL = [sum(round(y + 0.6 * ((v >> s & 255) - y)) << s for s in (0, 8, 16)) for v in PEPTO
+        for y in [0.299 * (v >> 16) + 0.587 * (v >> 8 & 255) + 0.114 * (v & 255)]]
+# The Windows 16-colour palette, not a C64 one, and the nearest C64 colour of each of its entries.
+VGA = [0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080, 0xC0C0C0, 0x808080, 0xFF0000,
+       0x00FF00, 0xFFFF00, 0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF]
+AS_C64 = [0, 2, 5, 8, 6, 4, 14, 15, 12, 2, 5, 7, 6, 4, 3, 1]
+VGA_PAINTED = paint(grid(3, 3, table=PAIRED), (0, 8, 15), [1, 2, 3, 4, 5, 6, 7, 9, 10], 3)
 TIED = paint([[0 if c == "." else int(c) for c in ROWS[0][0]]] * 21, (5, 3, 2), [9], 1)
 # Right pixels of a pair in another colour: one in sprite 0, two in sprite 4.
 SPLIT = changed(PAINTED, {(1, 0): 12, (45, 22): 5, (47, 22): 5})
@@ -137,8 +146,12 @@ def sheet(picture, palette=PEPTO, order=None, bits=8, **more):
                rgb=[palette[c] for c in order] + list(more.pop("rgb", [])), **more)
 
 
-def recognised(picture, palette=PEPTO):
-    return ["> Color %s: %06X" % (color(c), palette[c]) for c in sorted({c for row in picture for c in row})]
+def recognised(picture, palette=PEPTO, as_c64=range(16)):
+    """The Color lines of a picture of palette entries, each of which became the C64 colour as_c64 names."""
+    used = {c for row in picture for c in row}
+    return ["> Color %s: %s" % (color(k), ", ".join("%06X" % v for v in sorted(palette[c] for c in used
+                                                                             if as_c64[c] == k)))
+            for k in sorted({as_c64[c] for c in used})]
 
 
 def scanned(bitmap):
@@ -381,8 +394,9 @@ CASES = [
          PEPTO, ("", False)),
         ("32 bits as bit fields, 124-byte info header", ["-ca65"], sheet(PAINTED, bits=32, compression=3, info_size=124,
                                                                   masks=struct.pack("<3I", *MASKS)), PEPTO, ("-ca65", 0)),
+        ("colours halfway between two palettes, 24 bits", [], sheet(PAINTED, HALFWAY, bits=24), HALFWAY, ("", 0)),
     ) + tuple(("palette %d of another source, shuffled" % n, [], sheet(PAINTED, other, ORDER), other, ("", False))
-              for n, other in enumerate(OTHERS))
+              for n, other in enumerate(OTHERS + [DULL, HALFWAY]))
 ] + [
     colored("-colors -hires, %d bits" % bits, ["-hires"], sheet(HIRES_PAINTED, bits=bits),
             recognised(HIRES_PAINTED), HIRES_CELLS, (6,), [7] * 9, HIRES_PAINTED) for bits in (1, 4, 8, 24)
@@ -390,6 +404,9 @@ CASES = [
     colored("-bg and -mc fixed, the multicolours swapped", ["-bg", "0", "-mc", "1,11"], sheet(PAINTED),
             recognised(PAINTED), swapped(CELLS), (0, 1, 11)),
     colored("-bg alone implies -colors", ["-bg", "0"], sheet(PAINTED), recognised(PAINTED)),
+    colored("a palette of another machine, colour by colour", [], sheet(VGA_PAINTED, VGA, ORDER),
+            recognised(VGA_PAINTED, VGA, AS_C64), shared=(0, 12, 1), owns=[AS_C64[c] for c in (1, 2, 3, 4, 5, 6, 7, 9, 10)],
+            painted=[[AS_C64[c] for c in row] for row in VGA_PAINTED]),
     # Four colours as frequent as each other: the lower numbers are preferred, as background, then multicolour 1.
     colored("ties go to the lower colour numbers", [], sheet(TIED), recognised(TIED), [(0, 0, [(
         "1122..33" * 3, (99, 99, 99))] * 21)], (2, 3, 5), [9], TIED),

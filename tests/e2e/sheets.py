@@ -24,12 +24,13 @@ NAMES = ["black", "white", "red", "cyan", "purple", "green", "blue", "yellow", "
          "dark grey", "grey", "light green", "light blue", "light grey"]
 PEPTO = [int(v, 16) for v in "000000 ffffff 68372b 70a4b2 6f3d86 588d43 352879 b8c76f 6f4f25 433900 9a6759 444444 "
          "6c6c6c 9ad284 6c5eb5 959595".split()]
-# C64 palettes of emulators and artists that pixmold knows only as C64 palettes, in C64 order.
+COLODORE = [int(v, 16) for v in "000000 ffffff 813338 75cec8 8e3c97 56ac4d 2e2c9b edf171 8e5029 553800 c46c71 "
+            "4a4a4a 7b7b7b a9ff9f 706deb b2b2b2".split()]
+# Palettes of C64 emulators, in C64 order: CCS64's, which pixmold knows value by value, and PC64's, which it
+# knows only as a C64 palette.
 OTHERS = [[int(v, 16) for v in p.split()] for p in (
     "101010 ffffff e04040 60ffff e060e0 40e040 4040e0 ffff40 e0a040 9c7448 ffa0a0 545454 888888 a0ffa0 a0a0ff c0c0c0",
-    "000000 ffffff cc0000 00ffcc ff00ff 00cc00 0000cc ffff00 ff8800 884400 ff8888 444444 888888 88ff88 8888ff cccccc",
-    "000000 fcfcfc a80000 54fcfc a800a8 00a800 0000a8 fcfc00 a85400 802c00 fc5454 545454 808080 54fc54 5454fc a8a8a8",
-    "000000 ffffff 8c3e34 7abfc7 8d47b3 68a941 3e31a2 d0dc71 905f25 5c4700 bb776d 545454 808080 acea88 7c70da ababab")]
+    "212121 ffffff b52121 73ffff b521b5 21b521 2121b5 ffff21 b57321 944221 ff7373 737373 949494 73ff73 7373ff b5b5b5")]
 # Comment marker and data directive of each syntax option.
 SYNTAX = {"": ("//", ".byte"), "-acme": (";", "!byte"), "-ca65": (";", ".byte")}
 
