@@ -371,7 +371,8 @@ void MapPaletteIndexes(const SheetReader& reader, SourceBitmap& bitmap, const st
             pixel = colors[pixel];
         } else {
             outside = true;
-            PrintLine("> Error: Pixel (X" + DecimalText(index % bitmap.width) + ",Y" + DecimalText(index / bitmap.width) +
+            PrintLine("> Error: Pixel (X" + DecimalText(index % bitmap.width) + ",Y" +
+                      DecimalText(index / bitmap.width) +
                       ") uses palette entry " + DecimalText(pixel) + " of " + DecimalText(std::ssize(palette)));
         }
         index += 1;

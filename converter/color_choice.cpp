@@ -41,13 +41,19 @@ ColorSet SetOf(std::uint8_t color)
     return static_cast<ColorSet>(1U << color); // colours are 0-15
 }
 
-// Refuses a value that is not a decimal colour number 0-15.
+// A decimal colour number 0-15 of one or two digits; none for anything else.
 std::optional<std::uint8_t> ColorNumber(const Text& text)
 {
-    if (text.empty() || text.size() > 2 || !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    if (text.empty() || text.size() > 2) {
         return std::nullopt;
     }
-    const int value = std::stoi(text);
+    int value = 0;
+    for (const char digit : text) {
+        if (digit < '0' || digit > '9') {
+            return std::nullopt;
+        }
+        value = 10 * value + (digit - '0');
+    }
     return value < kC64ColorCount ? std::optional<std::uint8_t>(static_cast<std::uint8_t>(value)) : std::nullopt;
 }
 
@@ -59,15 +65,21 @@ std::optional<Pair> ColorPair(const Text& text)
     return first && second ? std::optional<Pair>(Pair{*first, *second}) : std::nullopt;
 }
 
-void ScanCellRow(const std::uint8_t* pixels, MachineWord step, MachineWord x, MachineWord y, CellScan& cell, SheetScan& scan)
+// One row of a cell, whose top-left pixel is at x, y; step 2 reads the left
+// pixel of each pair.
+void ScanCellRow(const std::uint8_t* pixels, MachineWord step, MachineWord x, MachineWord y, CellScan& cell,
+                 SheetScan& scan)
 {
     for (MachineWord column = 0; column < kCellWidth; column += step) {
         const std::uint8_t color = pixels[column];
         cell.colors |= SetOf(color);
         scan.pixels[color] += 1;
-        if (step == 2 && pixels[column + 1] != color && cell.splitPairs++ == 0) {
-            cell.firstSplitX = x + column;
-            cell.firstSplitY = y;
+        if (step == 2 && pixels[column + 1] != color) {
+            if (cell.splitPairs == 0) {
+                cell.firstSplitX = x + column;
+                cell.firstSplitY = y;
+            }
+            cell.splitPairs += 1;
         }
     }
 }
@@ -100,7 +112,8 @@ Text PositionText(MachineWord x, MachineWord y)
 Text SpriteText(const SheetScan& scan, std::size_t number)
 {
     const MachineWord cell = static_cast<MachineWord>(number); // a vector index
-    return "Sprite " + DecimalText(cell) + " " + PositionText(cell % scan.columns * kCellWidth, cell / scan.columns * kCellHeight);
+    return "Sprite " + DecimalText(cell) + " " +
+           PositionText(cell % scan.columns * kCellWidth, cell / scan.columns * kCellHeight);
 }
 
 void WarnOfSplitPairs(const SheetScan& scan)
@@ -109,8 +122,8 @@ void WarnOfSplitPairs(const SheetScan& scan)
         const CellScan& cell = scan.cells[number];
         if (cell.splitPairs > 0) {
             PrintLine("> Warning: " + SpriteText(scan, number) + " has pixel pairs of two colors: " +
-                      DecimalText(cell.splitPairs) + ", the first at " + PositionText(cell.firstSplitX, cell.firstSplitY) +
-                      "; each shows its left pixel");
+                      DecimalText(cell.splitPairs) + ", the first at " +
+                      PositionText(cell.firstSplitX, cell.firstSplitY) + "; each shows its left pixel");
         }
     }
 }
@@ -136,7 +149,10 @@ std::vector<std::uint8_t> Ranked(const SheetScan& scan, bool byCells, ColorSet l
         }
     }
     std::stable_sort(colors.begin(), colors.end(), [&scan, byCells](std::uint8_t a, std::uint8_t b) {
-        return byCells && scan.users[a] != scan.users[b] ? scan.users[a] > scan.users[b] : scan.pixels[a] > scan.pixels[b];
+        if (byCells && scan.users[a] != scan.users[b]) {
+            return scan.users[a] > scan.users[b];
+        }
+        return scan.pixels[a] > scan.pixels[b];
     });
     return colors;
 }
@@ -197,7 +213,8 @@ Choice BestChoice(const SheetScan& scan, const FixedColors& fixed, bool hires)
 ColorSet SharedSet(const SharedColors& colors, bool hires)
 {
     const ColorSet background = SetOf(colors.background);
-    return hires ? background : static_cast<ColorSet>(background | SetOf(colors.multicolor1) | SetOf(colors.multicolor2));
+    return hires ? background
+                 : static_cast<ColorSet>(background | SetOf(colors.multicolor1) | SetOf(colors.multicolor2));
 }
 
 Text OwnColorsText(ColorSet own)

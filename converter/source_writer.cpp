@@ -101,7 +101,8 @@ void WriteSourceFile(const RunOptions& options, const SpriteTable& table)
     }
     EmitLine(options, file, PadRight("\t" + options.commentMarker + " ", 69, "-"));
     if (options.realColors) {
-        EmitLine(options, file, "\t" + options.commentMarker + " " + SharedColorsText(table.colors, options.hiresSprites));
+        const Text colors = SharedColorsText(table.colors, options.hiresSprites);
+        EmitLine(options, file, "\t" + options.commentMarker + " " + colors);
     }
     MachineWord spriteNumber = 0;
     for (const SpriteCell& cell : table.cells) {

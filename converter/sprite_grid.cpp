@@ -122,7 +122,8 @@ SpriteTable ConvertSprites(const RunOptions& options, const SourceBitmap& bitmap
     // Tested before the cells are made: a refused picture needs none of them.
     // Hires sprites have one colour of their own, so any picture of 0 and 1 will do.
     if (!options.realColors && !hires && !bitmap.multicolorFound) {
-        FailUnsupportedRun(options, {"> Unable to convert this picture.", "> Only Multicolor pictures are allowed.", ""});
+        FailUnsupportedRun(options,
+                           {"> Unable to convert this picture.", "> Only Multicolor pictures are allowed.", ""});
     }
     SpriteTable table{CutCells(bitmap), colors};
     for (SpriteCell& cell : table.cells) {

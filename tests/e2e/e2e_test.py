@@ -408,6 +408,10 @@ CASES = [
             recognised(VGA_PAINTED, VGA, AS_C64), shared=(0, 12, 1), owns=[AS_C64[c] for c in (1, 2, 3, 4, 5, 6, 7, 9, 10)],
             painted=[[AS_C64[c] for c in row] for row in VGA_PAINTED]),
     # Four colours as frequent as each other: the lower numbers are preferred, as background, then multicolour 1.
+    # Two colours alone: the more frequent is the background, the other multicolour 1, multicolour 2 the lowest
+    # number left; the sprite has no colour of its own (12).
+    colored("two colours alone", [], sheet([[7 if c == "1" else 6 for c in "11111111........11111111"]] * 21),
+            recognised([[6, 7]]), [(0, 0, [("........11111111........", (0, 85, 0))] * 21)], (7, 6, 0), [12], None),
     colored("ties go to the lower colour numbers", [], sheet(TIED), recognised(TIED), [(0, 0, [(
         "1122..33" * 3, (99, 99, 99))] * 21)], (2, 3, 5), [9], TIED),
     colored("pairs of two colours are warned of", [], sheet(SPLIT), recognised(SPLIT) + [
