@@ -20,11 +20,14 @@ namespace {
 // Global, since the SIGHUP handler needs it: what to call before the process ends.
 OsCloseCallback closeCallback = nullptr;
 
+// The process's own arguments, kept from its start: the platform's, not the
+// run's.
 int argumentCount = 0;
 char** argumentVector = nullptr;
 
-// The file service is in the middle of an operation; a SIGHUP that arrives
-// then is only noted, and acted on when the operation is over.
+// Global, since the SIGHUP handler needs them: the file service is in the
+// middle of an operation, and a SIGHUP that arrives then is only noted, to be
+// acted on when the operation is over.
 volatile std::sig_atomic_t filesBusy = 0;
 volatile std::sig_atomic_t hangupPending = 0;
 

@@ -9,11 +9,12 @@
 
 namespace {
 
+// The process's standard handles, taken when the console is opened.
 HANDLE inputHandle = INVALID_HANDLE_VALUE;
 HANDLE outputHandle = INVALID_HANDLE_VALUE;
 
-// The close event arrives on a thread of the system's; it waits here until a
-// file operation of the main thread is over.
+// Global, since the close event needs it: the event arrives on a thread of the
+// system's and waits here until a file operation of the main thread is over.
 SRWLOCK fileLock = SRWLOCK_INIT;
 
 // Global, since the console control handler needs it: what to call before the
