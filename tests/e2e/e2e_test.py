@@ -125,6 +125,7 @@ VGA = [0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080, 0xC
        0x00FF00, 0xFFFF00, 0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF]
 AS_C64 = [0, 2, 5, 8, 6, 4, 14, 15, 12, 2, 5, 7, 6, 4, 3, 1]
 VGA_PAINTED = paint(grid(3, 3, table=PAIRED), (0, 8, 15), [1, 2, 3, 4, 5, 6, 7, 9, 10], 3)
+TWO = [[7 if c == "1" else 6 for c in "11111111........11111111"]] * 21
 TIED = paint([[0 if c == "." else int(c) for c in ROWS[0][0]]] * 21, (5, 3, 2), [9], 1)
 # Right pixels of a pair in another colour: one in sprite 0, two in sprite 4.
 SPLIT = changed(PAINTED, {(1, 0): 12, (45, 22): 5, (47, 22): 5})
@@ -410,8 +411,8 @@ CASES = [
     # Four colours as frequent as each other: the lower numbers are preferred, as background, then multicolour 1.
     # Two colours alone: the more frequent is the background, the other multicolour 1, multicolour 2 the lowest
     # number left; the sprite has no colour of its own (12).
-    colored("two colours alone", [], sheet([[7 if c == "1" else 6 for c in "11111111........11111111"]] * 21),
-            recognised([[6, 7]]), [(0, 0, [("........11111111........", (0, 85, 0))] * 21)], (7, 6, 0), [12], None),
+    colored("two colours alone", [], sheet(TWO), recognised(TWO), [(0, 0, [("........11111111........", (0, 85, 0))] * 21)],
+            (7, 6, 0), [12], TWO),
     colored("ties go to the lower colour numbers", [], sheet(TIED), recognised(TIED), [(0, 0, [(
         "1122..33" * 3, (99, 99, 99))] * 21)], (2, 3, 5), [9], TIED),
     colored("pairs of two colours are warned of", [], sheet(SPLIT), recognised(SPLIT) + [
