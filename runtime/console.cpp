@@ -13,7 +13,6 @@ Text pendingInput;
 // next read belongs to that line end.
 bool skipLeadingLineFeed = false;
 
-constexpr std::size_t kInputRoom = 4096; // bytes asked of each read
 
 // A CR that ended the previous line as the last byte read may be the first
 // half of a CR LF: drop the LF that then opens the next read.
@@ -54,7 +53,7 @@ Text ReadRedirectedLine()
     Text collected;
     collected.swap(pendingInput);
     std::size_t scanned = 0;
-    char buffer[kInputRoom];
+    char buffer[kConsoleReadBytes];
     for (;;) {
         DropLineFeedAfterCarriageReturn(collected);
         Text line;
@@ -63,7 +62,7 @@ Text ReadRedirectedLine()
         }
         scanned = collected.size();
         std::size_t delivered = 0;
-        const OsInputStatus status = OsReadInput(buffer, kInputRoom, delivered);
+        const OsInputStatus status = OsReadInput(buffer, kConsoleReadBytes, delivered);
         if (status == OsInputStatus::kEnd) {
             return collected.empty() ? kEndOfInput : collected;
         }

@@ -26,8 +26,9 @@ struct FileRecord {
     std::uint32_t serial = 0;
 };
 
-// Global, since the close callback must reach every open file: the open files,
-// in the order they were opened.
+// Global, since the close callback must reach every open file: the files in
+// the order they were opened. A closed file keeps its record, which resolves
+// to nothing; a run opens four files at most.
 std::vector<FileRecord> fileTable;
 std::uint32_t lastSerial = 0;
 
@@ -238,9 +239,7 @@ bool CloseFile(FileHandle handle)
     if (record == nullptr) {
         return false;
     }
-    const bool closed = CloseRecord(*record);
-    fileTable.erase(fileTable.begin() + (record - fileTable.data()));
-    return closed;
+    return CloseRecord(*record);
 }
 
 void CloseAllFiles()

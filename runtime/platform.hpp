@@ -19,6 +19,10 @@ constexpr OsFile kNoOsFile = -1;
 // The process ends right after it returns.
 using OsCloseCallback = void (*)();
 
+// The most bytes one read of the console, or of redirected standard input,
+// asks for.
+constexpr std::size_t kConsoleReadBytes = 4096;
+
 // Outcome of reading a line from an interactive console.
 enum class OsConsoleRead { kNotAConsole, kLine, kEnd };
 

@@ -141,7 +141,7 @@ OsConsoleRead OsReadConsoleLine(std::string& line)
         return OsConsoleRead::kNotAConsole;
     }
     SetLineInputMode();
-    char buffer[4096];
+    char buffer[kConsoleReadBytes];
     const ssize_t delivered = read(kStandardInput, buffer, sizeof buffer);
     if (delivered < 0) {
         return OsConsoleRead::kNotAConsole;

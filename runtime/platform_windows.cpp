@@ -100,7 +100,7 @@ void OsWriteConsole(const std::string& line)
 OsConsoleRead OsReadConsoleLine(std::string& line)
 {
     SetConsoleMode(inputHandle, ENABLE_PROCESSED_INPUT | ENABLE_LINE_INPUT | ENABLE_ECHO_INPUT);
-    char buffer[4096];
+    char buffer[kConsoleReadBytes];
     DWORD delivered = 0;
     if (ReadConsoleA(inputHandle, buffer, sizeof buffer, &delivered, nullptr) != 1) {
         return OsConsoleRead::kNotAConsole;
