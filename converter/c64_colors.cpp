@@ -152,7 +152,7 @@ Spread SpreadOf(const Shades& shades)
 {
     double low = shades[0].luma;
     double high = low;
-    double chroma = 0;
+    double chroma = 0.0;
     for (const Shade& shade : shades) {
         low = std::min(low, shade.luma);
         high = std::max(high, shade.luma);
@@ -164,16 +164,16 @@ Spread SpreadOf(const Shades& shades)
 // The least-squares fit over the assigned pairs: a line for luma, a complex factor for chroma.
 Fit RefitOf(const Shades& input, const Shades& reference, const Assignment& assignment)
 {
-    double inputMean = 0;
-    double referenceMean = 0;
+    double inputMean = 0.0;
+    double referenceMean = 0.0;
     for (std::size_t i = 0; i < kColors; i += 1) {
         inputMean += input[i].luma / kColors;
         referenceMean += reference[assignment[i]].luma / kColors;
     }
-    double covariance = 0;
-    double variance = 0; // never 0: a reference's lumas differ
-    std::complex<double> cross = 0;
-    double power = 0;    // never 0: a reference has chroma
+    double covariance = 0.0;
+    double variance = 0.0; // never 0: a reference's lumas differ
+    std::complex<double> cross = 0.0;
+    double power = 0.0;    // never 0: a reference has chroma
     for (std::size_t i = 0; i < kColors; i += 1) {
         const Shade& match = reference[assignment[i]];
         covariance += (match.luma - referenceMean) * (input[i].luma - inputMean);

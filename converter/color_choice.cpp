@@ -15,12 +15,12 @@ constexpr MachineWord kCellWidth = 24;
 constexpr MachineWord kCellHeight = 21;
 
 // One cell at the columns that are read: every column of a hires sprite, the
-// left one of each pair of a multicolour sprite.
+// left one of each pair of a multicolour sprite. Zeroed when made.
 struct CellScan {
-    ColorSet colors = 0;
-    std::int64_t splitPairs = 0; // multicolour: pairs whose right pixel has another colour
-    MachineWord firstSplitX = 0; // picture position of the first such pair
-    MachineWord firstSplitY = 0;
+    ColorSet colors;
+    std::int64_t splitPairs; // multicolour: pairs whose right pixel has another colour
+    MachineWord firstSplitX; // picture position of the first such pair
+    MachineWord firstSplitY;
 };
 
 struct SheetScan {
@@ -148,12 +148,10 @@ std::vector<std::uint8_t> Ranked(const SheetScan& scan, bool byCells, ColorSet l
             colors.push_back(color);
         }
     }
-    std::stable_sort(colors.begin(), colors.end(), [&scan, byCells](std::uint8_t a, std::uint8_t b) {
-        if (byCells && scan.users[a] != scan.users[b]) {
-            return scan.users[a] > scan.users[b];
-        }
-        return scan.pixels[a] > scan.pixels[b];
-    });
+    const auto rank = [&scan, byCells](std::uint8_t color) {
+        return std::pair(byCells ? scan.users[color] : std::int64_t{}, scan.pixels[color]);
+    };
+    std::stable_sort(colors.begin(), colors.end(), [&rank](std::uint8_t a, std::uint8_t b) { return rank(a) > rank(b); });
     return colors;
 }
 

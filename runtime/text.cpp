@@ -7,25 +7,17 @@
 Text DecimalText(std::int64_t value)
 {
     // The magnitude is taken unsigned so that the most negative value prints in full.
-    std::uint64_t magnitude = static_cast<std::uint64_t>(value); // two's complement bits
-    if (value < 0) {
-        magnitude = 0 - magnitude;
-    }
-    char digits[20];
-    int count = 0;
+    const std::uint64_t bits = static_cast<std::uint64_t>(value); // two's complement bits
+    std::uint64_t magnitude = value < 0 ? 0 - bits : bits;
+    Text digits;
     do {
-        digits[count++] = static_cast<char>('0' + magnitude % 10); // a digit
+        digits += static_cast<char>('0' + magnitude % 10); // a digit
         magnitude /= 10;
     } while (magnitude != 0);
-
-    Text result;
     if (value < 0) {
-        result += '-';
+        digits += '-';
     }
-    while (count > 0) {
-        result += digits[--count];
-    }
-    return result;
+    return Text(digits.rbegin(), digits.rend());
 }
 
 namespace {

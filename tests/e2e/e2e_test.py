@@ -125,6 +125,7 @@ VGA = [0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080, 0xC
        0x00FF00, 0xFFFF00, 0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF]
 AS_C64 = [0, 2, 5, 8, 6, 4, 14, 15, 12, 2, 5, 7, 6, 4, 3, 1]
 VGA_PAINTED = paint(grid(3, 3, table=PAIRED), (0, 8, 15), [1, 2, 3, 4, 5, 6, 7, 9, 10], 3)
+MORE = [[{".": 0, "1": 11, "2": 2, "3": 1}[c] for c in "11333333333333........11112222................11"]] * 21
 TWO = [[7 if c == "1" else 6 for c in "11111111........11111111"]] * 21
 TIED = paint([[0 if c == "." else int(c) for c in ROWS[0][0]]] * 21, (5, 3, 2), [9], 1)
 # Right pixels of a pair in another colour: one in sprite 0, two in sprite 4.
@@ -413,6 +414,11 @@ CASES = [
     # number left; the sprite has no colour of its own (12).
     colored("two colours alone", [], sheet(TWO), recognised(TWO), [(0, 0, [("........11111111........", (0, 85, 0))] * 21)],
             (7, 6, 0), [12], TWO),
+    # Dark grey in both sprites, white in the first, in more pixels: dark grey, used by more sprites, is
+    # multicolour 1; red is the second sprite's own colour, the first has none.
+    colored("the multicolour of more sprites comes first", [], sheet(MORE), recognised(MORE), [
+        (0, 0, [("11333333333333........11", (127, 252, 1))] * 21), (24, 0, [("112222................11", (104, 0, 1))] * 21)],
+        SHARED, [12, 2], MORE),
     colored("ties go to the lower colour numbers", [], sheet(TIED), recognised(TIED), [(0, 0, [(
         "1122..33" * 3, (99, 99, 99))] * 21)], (2, 3, 5), [9], TIED),
     colored("pairs of two colours are warned of", [], sheet(SPLIT), recognised(SPLIT) + [
@@ -450,6 +456,8 @@ CASES = [
          ["> Error: Bitmap color masks are not supported; use 8 bits each of red, green and blue."] + EXIT),
         ("a 12-byte info header", sheet(PAINTED, info_size=12),
          ["> Error: Bitmap info header of 12 bytes is not supported; use one of 40 to 124 bytes."] + EXIT),
+        ("a 125-byte info header", sheet(PAINTED, info_size=125),
+         ["> Error: Bitmap info header of 125 bytes is not supported; use one of 40 to 124 bytes."] + EXIT),
         ("a palette of 257 entries", sheet(PAINTED, bits=24, clr_used=257), [BAD_PALETTE]),
         ("an index beyond the palette", BEYOND, scanned(BEYOND) + ["> Error: Pixel (X5,Y3) uses palette entry 200 of 12",
                                                                      "> Error: Pixel (X71,Y62) uses palette entry 12 of 12"]
