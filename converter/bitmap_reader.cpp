@@ -272,9 +272,9 @@ void UnpackIndexes(const std::uint8_t* row, std::size_t bits, std::size_t width,
 void ReadPixelRows(SheetReader& reader, SourceBitmap& bitmap, TrueColorDecoder* decoder)
 {
     MoveToPixelRows(reader, bitmap);
-    // Rows without columns hold no pixels: a height of up to 2147483646 would
-    // otherwise cost seconds for nothing.
-    if (bitmap.width == 0) {
+    // A picture without pixels may still claim rows of up to 2147483646 or a
+    // row of gigabytes: neither is read.
+    if (bitmap.pixels.empty()) {
         return;
     }
     const std::size_t width = static_cast<std::size_t>(bitmap.width); // positive here

@@ -89,7 +89,8 @@ SheetScan ScanSheet(const SourceBitmap& bitmap, bool hires)
     SheetScan scan;
     scan.columns = bitmap.width / kCellWidth;
     scan.cells.resize(static_cast<std::size_t>(scan.columns * (bitmap.height / kCellHeight))); // not negative
-    for (MachineWord y = 0; y < bitmap.height; y += 1) {
+    // A picture without cells may still claim 2147483646 rows: none is scanned.
+    for (MachineWord y = 0; y < bitmap.height && !scan.cells.empty(); y += 1) {
         const std::uint8_t* row = bitmap.pixels.data() + y * bitmap.width;
         CellScan* band = scan.cells.data() + y / kCellHeight * scan.columns;
         for (MachineWord cell = 0; cell < scan.columns; cell += 1) {

@@ -436,6 +436,12 @@ CASES = [
     for name, args, shared, bitmap in (("no choice converts every sprite", [], SHARED, sheet(TWO_OWN)),
                                        ("-mc fixed, no choice", ["-mc", "1,11"], (0, 1, 11), sheet(TWO_OWN, bits=24)))
 ] + [
+    case("-colors, no sprites: " + name, COLORS, scan(0) + [
+        "> Colors: background 0 (black), multicolor 1: 1 (white), multicolor 2: 2 (red)", scan(0, 0)[1]] + wrote(
+        "out.asm") + saved("o.spr", "with the sheet's colors"), {"a.bmp": bmp(width=width, height=height, bits=32)},
+         {"out.asm": crlf(source([], shared=(0, 1, 2))), "o.spr": bytes([0, 1, 2])})
+    for name, width, height in (("no rows of the widest width", 2147483640, 0), ("no columns", 0, 2147483646))
+] + [
     case("-colors refuses " + " ".join(words), COLORS + words, [line], {"a.bmp": sheet(PAINTED)})
     for words, line in (
         (["-bg", "16"], BAD_BACKGROUND + "16"), (["-bg", "x"], BAD_BACKGROUND + "x"), (["-bg", ""], BAD_BACKGROUND),
