@@ -261,7 +261,7 @@ void UnpackIndexes(const std::uint8_t* row, std::size_t bits, std::size_t width,
     const unsigned mask = (1U << bits) - 1;
     for (std::size_t x = 0; x < width; x += 1) {
         const std::size_t shift = bits * (perByte - 1 - x % perByte);
-        indexes[x] = static_cast<std::uint8_t>(row[x / perByte] >> shift & mask); // at most 4 bits
+        indexes[x] = static_cast<std::uint8_t>(unsigned{row[x / perByte]} >> shift & mask); // at most 4 bits
     }
 }
 
