@@ -8,7 +8,7 @@
 
 namespace {
 
-using ColorSet = std::uint16_t; // one bit per C64 colour
+using ColorSet = unsigned; // bit n for C64 colour n
 using Pair = std::array<std::uint8_t, 2>;
 
 constexpr MachineWord kCellWidth = 24;
@@ -38,7 +38,7 @@ struct Choice {
 
 ColorSet SetOf(std::uint8_t color)
 {
-    return static_cast<ColorSet>(1U << color); // colours are 0-15
+    return 1U << color;
 }
 
 // A decimal colour number 0-15 of one or two digits; none for anything else.
@@ -54,7 +54,10 @@ std::optional<std::uint8_t> ColorNumber(const Text& text)
         }
         value = 10 * value + (digit - '0');
     }
-    return value < kC64ColorCount ? std::optional<std::uint8_t>(static_cast<std::uint8_t>(value)) : std::nullopt;
+    if (value >= kC64ColorCount) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint8_t>(value); // 0-15
 }
 
 std::optional<Pair> ColorPair(const Text& text)
@@ -134,7 +137,7 @@ std::int64_t CountFits(const SheetScan& scan, ColorSet shared)
 {
     std::int64_t fits = 0;
     for (const CellScan& cell : scan.cells) {
-        fits += std::popcount(static_cast<ColorSet>(cell.colors & ~shared)) <= 1;
+        fits += std::popcount(cell.colors & ~shared) <= 1;
     }
     return fits;
 }
@@ -152,7 +155,8 @@ std::vector<std::uint8_t> Ranked(const SheetScan& scan, bool byCells, ColorSet l
     const auto rank = [&scan, byCells](std::uint8_t color) {
         return std::pair(byCells ? scan.users[color] : std::int64_t{}, scan.pixels[color]);
     };
-    std::stable_sort(colors.begin(), colors.end(), [&rank](std::uint8_t a, std::uint8_t b) { return rank(a) > rank(b); });
+    std::stable_sort(colors.begin(), colors.end(),
+                     [&rank](std::uint8_t a, std::uint8_t b) { return rank(a) > rank(b); });
     return colors;
 }
 
@@ -163,7 +167,7 @@ std::vector<Pair> PairsToTry(const SheetScan& scan, const FixedColors& fixed, st
     if (fixed.multicolors) {
         return {*fixed.multicolors};
     }
-    const std::vector<std::uint8_t> colors = Ranked(scan, true, static_cast<ColorSet>(~SetOf(background)));
+    const std::vector<std::uint8_t> colors = Ranked(scan, true, ~SetOf(background));
     std::vector<Pair> pairs;
     for (std::size_t first = 0; first < colors.size(); first += 1) {
         for (std::size_t second = first + 1; second < colors.size(); second += 1) {
@@ -183,7 +187,7 @@ std::vector<std::uint8_t> BackgroundsToTry(const SheetScan& scan, const FixedCol
     }
     ColorSet left = 0xFFFF;
     if (fixed.multicolors) {
-        left &= static_cast<ColorSet>(~(SetOf((*fixed.multicolors)[0]) | SetOf((*fixed.multicolors)[1])));
+        left &= ~(SetOf((*fixed.multicolors)[0]) | SetOf((*fixed.multicolors)[1]));
     }
     return Ranked(scan, false, left);
 }
@@ -197,7 +201,7 @@ Choice BestChoice(const SheetScan& scan, const FixedColors& fixed, bool hires)
         const std::vector<Pair> pairs = hires ? std::vector<Pair>{{15, 1}} : PairsToTry(scan, fixed, background);
         for (const Pair& pair : pairs) {
             const ColorSet shared = hires ? SetOf(background) : SetOf(background) | SetOf(pair[0]) | SetOf(pair[1]);
-            const std::int64_t fits = CountFits(scan, static_cast<ColorSet>(shared));
+            const std::int64_t fits = CountFits(scan, shared);
             if (fits > best.fits) {
                 best = {{background, pair[0], pair[1]}, fits};
             }
@@ -213,7 +217,7 @@ ColorSet SharedSet(const SharedColors& colors, bool hires)
 {
     const ColorSet background = SetOf(colors.background);
     return hires ? background
-                 : static_cast<ColorSet>(background | SetOf(colors.multicolor1) | SetOf(colors.multicolor2));
+                 : background | SetOf(colors.multicolor1) | SetOf(colors.multicolor2);
 }
 
 Text OwnColorsText(ColorSet own)
@@ -234,7 +238,7 @@ Text OwnColorsText(ColorSet own)
     PrintLine("> Colors: " + SharedColorsText(choice.colors, options.hiresSprites));
     const ColorSet shared = SharedSet(choice.colors, options.hiresSprites);
     for (std::size_t number = 0; number < scan.cells.size(); number += 1) {
-        const ColorSet own = static_cast<ColorSet>(scan.cells[number].colors & ~shared);
+        const ColorSet own = scan.cells[number].colors & ~shared;
         if (std::popcount(own) > 1) {
             PrintLine("> Error: " + SpriteText(scan, number) + " has " + DecimalText(std::popcount(own)) +
                       " colors of its own: " + OwnColorsText(own));
