@@ -136,10 +136,10 @@ constexpr double kCostUnit = 16;
 // Measured on 232 C64 palettes (16 published ones, each also with gamma 0.8 and 1.25, brightness and saturation
 // changed, hue turned by 10 degrees and 4 bits a channel, and the colodore formula at many settings): they cost up
 // to 456, also with their own palette left out of the references (as for an unknown one), and their greys have at
-// most 0.12. Other 16-colour sets have four greys at most, so a grey goes to a colour: VGA 1.01, CGA/EGA 1.51 (though it
-// costs only 242: C64S is a near copy of it), PICO-8 0.26, random colours 0.49 and up. The cost limit leans to
-// accepting, since refusing a C64 palette swaps its greys, while an odd palette taken still gets one colour each;
-// black, white, 3 greys and 11 random colours pass 6 times in 100.
+// most 0.12. Other 16-colour sets have four greys at most, so a grey goes to a colour: VGA 1.01, CGA/EGA 1.51
+// (though it costs only 242: C64S is a near copy of it), PICO-8 0.26, random colours 0.49 and up. The cost limit
+// leans to accepting, since refusing a C64 palette swaps its greys, while an odd palette taken still gets one colour
+// each; black, white, 3 greys and 11 random colours pass 6 times in 100.
 constexpr std::int64_t kMaxCost = 520 * 16;
 constexpr double kGreyChroma = 0.2;
 
@@ -164,8 +164,9 @@ Costs CostsOf(const Shades& input, const Spread& spread, const Shades& reference
     for (std::size_t i = 0; i < kColors; i += 1) {
         for (std::size_t j = 0; j < kColors; j += 1) {
             const double luma = (input[i].luma - fit.gain * reference[j].luma - fit.offset) * lumaScale;
-            const double chroma =
-                std::hypot(input[i].u - fit.chroma * reference[j].u, input[i].v - fit.chroma * reference[j].v) * chromaScale;
+            const double u = input[i].u - fit.chroma * reference[j].u;
+            const double v = input[i].v - fit.chroma * reference[j].v;
+            const double chroma = std::hypot(u, v) * chromaScale;
             costs[i][j] = std::llround(std::sqrt(luma * luma + chroma * chroma) * kCostUnit);
         }
     }
@@ -330,11 +331,10 @@ bool MatchC64Palette(const std::vector<Rgb>& entries, std::vector<std::uint8_t>&
     }
     for (Rgb entry : entries) {
         // A padding black outside the 16 takes its nearest colour, black.
-        std::size_t at = 0;
-        while (at < kColors && distinct[at] != entry) {
-            at += 1;
-        }
-        colors.push_back(at < kColors ? static_cast<std::uint8_t>(match.assignment[at]) : NearestC64Color(entry));
+        const auto found = std::find(distinct.begin(), distinct.end(), entry);
+        const auto at = static_cast<std::size_t>(found - distinct.begin()); // not negative
+        colors.push_back(found == distinct.end() ? NearestC64Color(entry)
+                                                 : static_cast<std::uint8_t>(match.assignment[at])); // 0-15
     }
     return true;
 }

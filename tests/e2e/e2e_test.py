@@ -22,8 +22,8 @@ import threading
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from sheets import (COLODORE, HIRES, OTHERS, PAIRED, PEPTO, ROWS, bmp, changed, color, crlf, grid, paint, shared_text,  # noqa
-                    source, sprites, spritepad)
+from sheets import (COLODORE, HIRES, OTHERS, PAIRED, PEPTO, ROWS, bmp, changed, color, crlf, grid,  # noqa: E402
+                    paint, shared_text, source, sprites, spritepad)
 
 USAGE = ["> Usage: pixmoldxx.exe -s <sourcefile> -d <destination file> <parameter List>", "",
          ">   -? -h -help This helptext.", ">   -s    <sourcefile> uncompressed 256color bitmap file.",
@@ -107,7 +107,8 @@ def through_a_pipe(folder):
 # hires, blue with yellow sprites. A sheet's palette is its colours in a shuffled order (ORDER), or all 16.
 SHARED, OWNS = (0, 11, 1), [2, 6, 7, 3, 4, 5, 8, 9, 10]
 CELLS, HIRES_CELLS = sprites(3, 3, table=PAIRED), sprites(3, 3, table=HIRES)
-PAINTED, HIRES_PAINTED = paint(grid(3, 3, table=PAIRED), SHARED, OWNS, 3), paint(grid(3, 3, table=HIRES), (6,), [7] * 9, 3)
+PAINTED = paint(grid(3, 3, table=PAIRED), SHARED, OWNS, 3)
+HIRES_PAINTED = paint(grid(3, 3, table=HIRES), (6,), [7] * 9, 3)
 ORDER = [9, 4, 0, 15, 13, 2, 11, 7, 1, 14, 5, 3, 8, 12, 10, 6]
 COLORS = ["-s", "a.bmp", "-d", "out.asm", "-e", "o.spr", "-colors"]
 NO_CHOICE = "> Error: No choice of shared colors converts all 9 sprites; this one converts %d:"
@@ -125,7 +126,7 @@ VGA = [0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080, 0xC
        0x00FF00, 0xFFFF00, 0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF]
 AS_C64 = [0, 2, 5, 8, 6, 4, 14, 15, 12, 2, 5, 7, 6, 4, 3, 1]
 VGA_PAINTED = paint(grid(3, 3, table=PAIRED), (0, 8, 15), [1, 2, 3, 4, 5, 6, 7, 9, 10], 3)
-MORE = [[{".": 0, "1": 11, "2": 2, "3": 1}[c] for c in "11333333333333........11112222................11"]] * 21
+MORE = [[{".": 6, "1": 0, "2": 2, "3": 1}[c] for c in "11333333333333........11112222................11"]] * 21
 TWO = [[7 if c == "1" else 6 for c in "11111111........11111111"]] * 21
 TIED = paint([[0 if c == "." else int(c) for c in ROWS[0][0]]] * 21, (5, 3, 2), [9], 1)
 # Right pixels of a pair in another colour: one in sprite 0, two in sprite 4.
@@ -166,7 +167,8 @@ def colored(name, args, bitmap, lines, cells=CELLS, shared=SHARED, owns=OWNS, pa
     console = scanned(bitmap) + lines + ["> Colors: " + shared_text(shared)] + scan(0, len(cells))[1:] + \
         wrote("out.asm") + saved("o.spr", "with the sheet's colors")
     return case(name, COLORS + args, console, {"a.bmp": bitmap}, {"out.asm": crlf(source(
-        cells, *form, shared=shared, owns=owns)), "o.spr": spritepad(cells, 140 if len(shared) == 3 else 12, shared, owns)}, painted=painted)
+        cells, *form, shared=shared, owns=owns)), "o.spr": spritepad(cells, 140 if len(shared) == 3 else 12, shared,
+                                                                     owns)}, painted=painted)
 
 
 def swapped(cells):
@@ -394,8 +396,8 @@ CASES = [
         ("32 bits", [], sheet(PAINTED, bits=32), PEPTO, ("", False)),
         ("32 bits as bit fields", [], sheet(PAINTED, bits=32, compression=3, masks=struct.pack("<3I", *MASKS)),
          PEPTO, ("", False)),
-        ("32 bits as bit fields, 124-byte info header", ["-ca65"], sheet(PAINTED, bits=32, compression=3, info_size=124,
-                                                                  masks=struct.pack("<3I", *MASKS)), PEPTO, ("-ca65", 0)),
+        ("32 bits as bit fields, 124-byte info header", ["-ca65"], sheet(
+            PAINTED, bits=32, compression=3, info_size=124, masks=struct.pack("<3I", *MASKS)), PEPTO, ("-ca65", 0)),
         ("colours halfway between two palettes, 24 bits", [], sheet(PAINTED, HALFWAY, bits=24), HALFWAY, ("", 0)),
         ("a palette without pure black, padded with black", [], sheet(PAINTED, OTHERS[0], ORDER, rgb=[0] * 240),
          OTHERS[0], ("", False)),
@@ -409,18 +411,20 @@ CASES = [
             recognised(PAINTED), swapped(CELLS), (0, 1, 11)),
     colored("-bg alone implies -colors", ["-bg", "0"], sheet(PAINTED), recognised(PAINTED)),
     colored("a palette of another machine, colour by colour", [], sheet(VGA_PAINTED, VGA, ORDER),
-            recognised(VGA_PAINTED, VGA, AS_C64), shared=(0, 12, 1), owns=[AS_C64[c] for c in (1, 2, 3, 4, 5, 6, 7, 9, 10)],
+            recognised(VGA_PAINTED, VGA, AS_C64), shared=(0, 12, 1),
+            owns=[AS_C64[c] for c in (1, 2, 3, 4, 5, 6, 7, 9, 10)],
             painted=[[AS_C64[c] for c in row] for row in VGA_PAINTED]),
     # Four colours as frequent as each other: the lower numbers are preferred, as background, then multicolour 1.
     # Two colours alone: the more frequent is the background, the other multicolour 1, multicolour 2 the lowest
     # number left; the sprite has no colour of its own (12).
-    colored("two colours alone", [], sheet(TWO), recognised(TWO), [(0, 0, [("........11111111........", (0, 85, 0))] * 21)],
-            (7, 6, 0), [12], TWO),
-    # Dark grey in both sprites, white in the first, in more pixels: dark grey, used by more sprites, is
+    colored("two colours alone", [], sheet(TWO), recognised(TWO),
+            [(0, 0, [("........11111111........", (0, 85, 0))] * 21)], (7, 6, 0), [12], TWO),
+    # On blue, black in both sprites, white in the first, in more pixels: black, used by more sprites, is
     # multicolour 1; red is the second sprite's own colour, the first has none.
     colored("the multicolour of more sprites comes first", [], sheet(MORE), recognised(MORE), [
-        (0, 0, [("11333333333333........11", (127, 252, 1))] * 21), (24, 0, [("112222................11", (104, 0, 1))] * 21)],
-        SHARED, [12, 2], MORE),
+        (0, 0, [("11333333333333........11", (127, 252, 1))] * 21),
+        (24, 0, [("112222................11", (104, 0, 1))] * 21)],
+        (6, 0, 1), [12, 2], MORE),
     colored("ties go to the lower colour numbers", [], sheet(TIED), recognised(TIED), [(0, 0, [(
         "1122..33" * 3, (99, 99, 99))] * 21)], (2, 3, 5), [9], TIED),
     colored("pairs of two colours are warned of", [], sheet(SPLIT), recognised(SPLIT) + [
@@ -467,8 +471,9 @@ CASES = [
         ("a 125-byte info header", sheet(PAINTED, info_size=125),
          ["> Error: Bitmap info header of 125 bytes is not supported; use one of 40 to 124 bytes."] + EXIT),
         ("a palette of 257 entries", sheet(PAINTED, bits=24, clr_used=257), [BAD_PALETTE]),
-        ("an index beyond the palette", BEYOND, scanned(BEYOND) + ["> Error: Pixel (X5,Y3) uses palette entry 200 of 12",
-                                                                     "> Error: Pixel (X71,Y62) uses palette entry 12 of 12"]
+        ("an index beyond the palette", BEYOND, scanned(BEYOND) + [
+            "> Error: Pixel (X5,Y3) uses palette entry 200 of 12",
+            "> Error: Pixel (X71,Y62) uses palette entry 12 of 12"]
          + EXIT))
 ]
 
@@ -500,7 +505,8 @@ CASES += [
     "> Error: Unable to write file: /dev/full"], SHEET, only="linux")]
 # -errorlevel: exit code 1 after every kind of error line, 0 after a conversion, the usage text and the credits.
 CASES += [dict(c, name=c["name"] + ", -errorlevel", args=c["args"] + ["-errorlevel"], code=code) for c in CASES
-          for name, code in (("-h", 0), ("credits", 0), ("typical run", 0), ("no -s at all", 1), ("a missing bitmap", 1),
+          for name, code in (("-h", 0), ("credits", 0), ("typical run", 0), ("no -s at all", 1),
+                             ("a missing bitmap", 1),
                              ("an empty file", 1), ("bad colours, a line each in plane order", 1),
                              ("a 24-bit picture", 1), ("A.b.BMP is a bitmap", 1), ("-p after an error", 1),
                              ("source file in a missing folder", 1), ("source file on a full disk", 1),
@@ -585,7 +591,8 @@ def waiting(options, process):
 
 
 def check(options, test, returncode, stderr, stdout, expected_files, files):
-    problems = ["exit code %d" % returncode] if returncode != (-signal.SIGHUP if test["hangup"] else test["code"]) else []
+    code = -signal.SIGHUP if test["hangup"] else test["code"]
+    problems = ["exit code %d" % returncode] if returncode != code else []
     if stderr and not options.emulator_word:
         problems.append("standard error: %r" % stderr[:300])
     head = [options.banner, ""]

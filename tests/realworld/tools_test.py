@@ -47,7 +47,8 @@ TOOLS = {
         "/usr/bin/convert sheet.pgm +dither -remap ramp.pgm -compress None BMP3:tool.bmp",
         "/usr/bin/convert sheet.pgm +dither -remap ramp.pgm -compress None tool.bmp"], "-colors": [
         "/usr/bin/convert sheet.ppm tool.bmp", "/usr/bin/convert sheet.ppm BMP3:tool.bmp",
-        "/usr/bin/convert sheet.ppm -type TrueColor tool.bmp", "/usr/bin/convert sheet.ppm -type TrueColorAlpha tool.bmp"]}),
+        "/usr/bin/convert sheet.ppm -type TrueColor tool.bmp",
+        "/usr/bin/convert sheet.ppm -type TrueColorAlpha tool.bmp"]}),
     "netpbm": (["ppmtobmp"], [], {"": ["ppmtobmp -quiet -bpp=8 -mapfile=ramp.pgm sheet.pgm >tool.bmp"], "-colors": [
         "ppmtobmp -quiet sheet.ppm >tool.bmp", "ppmtobmp -quiet -bpp=24 sheet.ppm >tool.bmp"]}),
     "pillow": (["/usr/bin/python3 with PIL (python3-pil)"], [], {"": [PILLOW % ("pgm", "sheet"), PILLOW % (
