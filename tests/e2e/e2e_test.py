@@ -399,8 +399,8 @@ CASES = [
         ("32 bits as bit fields, 124-byte info header", ["-ca65"], sheet(
             PAINTED, bits=32, compression=3, info_size=124, masks=struct.pack("<3I", *MASKS)), PEPTO, ("-ca65", 0)),
         ("colours halfway between two palettes, 24 bits", [], sheet(PAINTED, HALFWAY, bits=24), HALFWAY, ("", 0)),
-        ("a palette without pure black, padded with black", [], sheet(PAINTED, OTHERS[0], ORDER, rgb=[0] * 240),
-         OTHERS[0], ("", False)),
+        ("a palette without pure black, padded with black", [], sheet(PAINTED, OTHERS[1], ORDER, rgb=[0] * 240),
+         OTHERS[1], ("", False)),
     ) + tuple(("palette %d of another source, shuffled" % n, [], sheet(PAINTED, other, ORDER), other, ("", False))
               for n, other in enumerate(OTHERS + [DULL, HALFWAY]))
 ] + [
