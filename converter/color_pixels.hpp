@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "c64_colors.hpp"
-#include "plane.hpp"
 
 // Which RGB values became each C64 colour, each value counted once.
 struct RecognisedColors {
