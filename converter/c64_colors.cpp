@@ -85,7 +85,8 @@ std::vector<Reference> SortedReferences()
 {
     std::vector<Reference> references;
     for (std::size_t k = 0; k < kPaletteCount * kColors; k += 1) {
-        references.push_back({ShadeOf(kPalettes[k / kColors][k % kColors]), static_cast<std::uint8_t>(k % kColors)});
+        const auto color = static_cast<std::uint8_t>(k % kColors); // 0-15
+        references.push_back({ShadeOf(kPalettes[k / kColors][k % kColors]), color});
     }
     std::stable_sort(references.begin(), references.end(),
         [](const Reference& a, const Reference& b) { return a.shade.luma < b.shade.luma; });
