@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <limits>
 
 #include "color_pixels.hpp"
 #include "runtime/console.hpp"
@@ -34,7 +35,7 @@ constexpr std::int32_t kBitmapSignature = 19778; // "BM"
 constexpr std::int64_t kHeaderBytes = 54;
 constexpr std::int32_t kMaximumPaletteEntries = 256;
 // Pictures of more pixels do not fit the 32-bit pixel index of a sprite cell.
-constexpr std::int64_t kMaximumPixels = 2147483647;
+constexpr std::int64_t kMaximumPixels = std::numeric_limits<std::int32_t>::max();
 // A header may claim at most this many bytes of pixels beyond those its file
 // holds; missing bytes read as 0, but memory and time stay bounded by the file.
 constexpr std::int64_t kMaximumMissingBytes = 16777216;
@@ -238,7 +239,7 @@ void MakePixelPlane(const SheetReader& reader, SourceBitmap& bitmap)
     if (pixelCount > kMaximumPixels || imageBytes - bytesLeft > kMaximumMissingBytes) {
         Refuse(reader, {"> Error: Bitmap is too large."});
     }
-    bitmap.pixels.assign(static_cast<std::size_t>(pixelCount), 0); // 0 to 2^31 - 1 here
+    bitmap.pixels.resize(static_cast<std::size_t>(pixelCount)); // 0 to 2^31 - 1 here, zeroed
 }
 
 // The pixel rows start at bfOffBits when that lies past the palette and the

@@ -84,9 +84,10 @@ struct Reference {
 std::vector<Reference> SortedReferences()
 {
     std::vector<Reference> references;
-    for (std::size_t k = 0; k < kPaletteCount * kColors; k += 1) {
-        const auto color = static_cast<std::uint8_t>(k % kColors); // 0-15
-        references.push_back({ShadeOf(kPalettes[k / kColors][k % kColors]), color});
+    for (const auto& palette : kPalettes) {
+        for (std::uint8_t color = 0; color < kColors; color += 1) {
+            references.push_back({ShadeOf(palette[color]), color});
+        }
     }
     std::stable_sort(references.begin(), references.end(),
         [](const Reference& a, const Reference& b) { return a.shade.luma < b.shade.luma; });

@@ -220,13 +220,13 @@ ColorSet SharedSet(const SharedColors& colors, bool hires)
                  : background | SetOf(colors.multicolor1) | SetOf(colors.multicolor2);
 }
 
+// The colours of the set in rising order, each with its name.
 Text OwnColorsText(ColorSet own)
 {
     Text text;
-    for (std::uint8_t color = 0; color < kC64ColorCount; color += 1) {
-        if ((own & SetOf(color)) != 0) {
-            text += (text.empty() ? "" : ", ") + ColorText(color);
-        }
+    for (; own != 0; own &= own - 1) {
+        const auto color = static_cast<std::uint8_t>(std::countr_zero(own)); // 0-15
+        text += (text.empty() ? "" : ", ") + ColorText(color);
     }
     return text;
 }

@@ -35,12 +35,10 @@ bool TakeLine(const Text& collected, std::size_t scanFrom, Text& line)
         return false;
     }
     std::size_t next = end + 1;
-    if (collected[end] == '\r') {
-        if (next < collected.size() && collected[next] == '\n') {
-            next += 1;
-        } else if (next == collected.size()) {
-            skipLeadingLineFeed = true;
-        }
+    if (collected.compare(end, 2, "\r\n") == 0) {
+        next += 1;
+    } else if (collected[end] == '\r' && next == collected.size()) {
+        skipLeadingLineFeed = true;
     }
     line = collected.substr(0, end);
     pendingInput = collected.substr(next);
@@ -106,12 +104,12 @@ Text ReadLine()
 
 Text NextParameter(ParameterCursor& cursor)
 {
-    Text parameter;
-    if (!OsParameter(cursor.next, parameter)) {
+    const std::optional<std::string> parameter = OsParameter(cursor.next);
+    if (!parameter) {
         return Text();
     }
     cursor.next += 1;
-    return parameter;
+    return *parameter;
 }
 
 void EndProgram(int exitCode)

@@ -32,9 +32,9 @@ enum class OsInputStatus { kData, kEnd, kFailed };
 // Process start: keeps the argument vector where the platform hands one over.
 void OsStartPlatform(int argc, char** argv);
 
-// Parameter index (0 = the first after the program's path); false when there
+// Parameter index (0 = the first after the program's path); none when there
 // is none.
-bool OsParameter(std::int32_t index, std::string& parameter);
+std::optional<std::string> OsParameter(std::int32_t index);
 
 // Shows the title where the platform can, and has onClose called when the
 // console goes away.

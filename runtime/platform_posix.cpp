@@ -108,13 +108,12 @@ void OsStartPlatform(int argc, char** argv)
     signal(SIGPIPE, SIG_IGN);
 }
 
-bool OsParameter(std::int32_t index, std::string& parameter)
+std::optional<std::string> OsParameter(std::int32_t index)
 {
     if (index < 0 || argumentVector == nullptr || index >= argumentCount - 1) {
-        return false;
+        return std::nullopt;
     }
-    parameter = argumentVector[index + 1];
-    return true;
+    return argumentVector[index + 1];
 }
 
 void OsOpenConsole(const std::string& title, OsCloseCallback onClose)

@@ -70,10 +70,14 @@ void OsStartPlatform(int, char**)
 {
 }
 
-bool OsParameter(std::int32_t index, std::string& parameter)
+std::optional<std::string> OsParameter(std::int32_t index)
 {
     const char* commandLine = GetCommandLineA();
-    return CommandLineParameter(commandLine == nullptr ? std::string() : std::string(commandLine), index, parameter);
+    std::string parameter;
+    if (!CommandLineParameter(commandLine == nullptr ? std::string() : std::string(commandLine), index, parameter)) {
+        return std::nullopt;
+    }
+    return parameter;
 }
 
 void OsOpenConsole(const std::string& title, OsCloseCallback onClose)

@@ -132,8 +132,8 @@ TIED = paint([[0 if c == "." else int(c) for c in ROWS[0][0]]] * 21, (5, 3, 2), 
 # Right pixels of a pair in another colour: one in sprite 0, two in sprite 4.
 SPLIT = changed(PAINTED, {(1, 0): 12, (45, 22): 5, (47, 22): 5})
 # Near-black background pixels and a near-white one, as a 24-bit picture may hold them (colours 16 to 21).
-NEAR = changed(PAINTED, {(0, 1): 16, (2, 1): 17, (4, 1): 18, (6, 1): 19, (8, 1): 20, (4, 0): 21})
-NEAR_RGB = PEPTO + [0x010101, 0x020202, 0x030303, 0x040404, 0x050505, 0xFEFEFE]
+NEAR = changed(PAINTED, {(0, 1): 16, (2, 1): 17, (4, 1): 18, (6, 1): 19, (8, 1): 20, (4, 0): 21, (10, 1): 22})
+NEAR_RGB = PEPTO + [0x010101, 0x020202, 0x030303, 0x040404, 0x050505, 0xFEFEFE, 0x000040]
 # Palette indexes 200 and 12 in a picture of 12 palette entries.
 USED = sorted({c for row in PAINTED for c in row})
 BEYOND = bmp(changed([[USED.index(c) for c in row] for row in PAINTED], {(5, 3): 200, (71, 62): 12}),
@@ -432,7 +432,7 @@ CASES = [
         "> Warning: Sprite 4 (X24,Y21) has pixel pairs of two colors: 2, the first at (X44,Y22); each shows its left "
         "pixel"], painted=SPLIT),
     colored("near colours go to the nearest", [], sheet(NEAR, NEAR_RGB, bits=24), ["> Color 0 (black): 000000, "
-            "010101, 020202, 030303 and 2 more", "> Color 1 (white): FEFEFE, FFFFFF"] + recognised(PAINTED)[2:]),
+            "000040, 010101, 020202 and 3 more", "> Color 1 (white): FEFEFE, FFFFFF"] + recognised(PAINTED)[2:]),
 ] + [
     case("-colors, " + name, COLORS + args, scanned(bitmap) + recognised(TWO_OWN) + [
         NO_CHOICE % 7, "> Colors: " + shared_text(shared),

@@ -4,6 +4,10 @@
 #include <string>
 
 #include "runtime/files.hpp"
+
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#endif
 #include "test_support.hpp"
 
 namespace {
@@ -116,6 +120,10 @@ TEST(FileService, RefusedOpensNullAndClosedHandles)
 #if !defined(_WIN32)
     RedirectStandardInput("a pipe has no size");
     EXPECT_FALSE(FileSizeOf(OpenInputFile("/dev/stdin")));
+    const mode_t mask = umask(022); // a file made may be read by all, written by its owner
+    CloseFile(CreateOutputFile(folder.PathOf("made")));
+    umask(mask);
+    EXPECT_EQ(std::filesystem::status(folder.PathOf("made")).permissions(), std::filesystem::perms(0644));
 #endif
 }
 
