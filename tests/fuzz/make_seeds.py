@@ -2,11 +2,11 @@
 """Writes AFL seed sheets and the BMP dictionary: make_seeds.py SEED_DIR DICT_FILE"""
 import os, struct, sys
 
-def bmp(w=48, h=42, px=None, bits=8, comp=0, clr=4, pal=None, info=40, top=False, size=None, wf=None, rgb=None, masks=b""):
+def bmp(w=48, h=42, px=None, bits=8, comp=0, clr=4, pal=None, info=40, top=False, size=None, wf=None):
     px = bytes((x * 7 + y * 3 + x // 24 * 5) % 4 for y in range(h) for x in range(w)) if px is None else px
-    pal = bytes(4 * (clr if pal is None else pal)) if rgb is None else b"".join(struct.pack("<I", v) for v in rgb)
+    pal = bytes(4 * (clr if pal is None else pal))
     head = struct.pack("<iiihhiiiiii", info, w if wf is None else wf, -h if top else h, 1, bits, comp,
-                       len(px) if size is None else size, 2835, 2835, clr, 0) + masks + bytes(max(info - 40 - len(masks), 0))
+                       len(px) if size is None else size, 2835, 2835, clr, 0) + bytes(info - 40)
     start = 14 + len(head) + len(pal)
     return b"BM" + struct.pack("<iii", start + len(px), 0, start) + head + pal + px
 
@@ -20,31 +20,21 @@ seeds = {
     "rle8": bmp(24, 21, comp=1), "width-40": bmp(40, 21), "width-minus-24": bmp(24, 21, wf=-24),
     "huge-claim": bmp(24000, 21000, px=bytes([3]) * 64), "not-bmp": b"PK\x03\x04",
 }
-# -colors: a C64 palette in a shuffled order, and the same sheet in every depth.
-C64 = [0x000000, 0xFFFFFF, 0x68372B, 0x70A4B2, 0x6F3D86, 0x588D43, 0x352879, 0xB8C76F,
-       0x6F4F25, 0x433900, 0x9A6759, 0x444444, 0x6C6C6C, 0x9AD284, 0x6C5EB5, 0x959595]
+# -colors: a C64 palette in a shuffled order, and the same sheet in every depth (the tests' own BMP writer).
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+from sheets import PEPTO, bmp as sheet  # noqa: E402
 order = [9, 4, 0, 15, 13, 2, 11, 7, 1, 14, 5, 3, 8, 12, 10, 6]
 colors = [[(0, 11, [2, 6][x // 24], 1)[(x // 2 + y) % 4] for x in range(48)] for y in range(42)]
-def packed(bits):
-    rows = []
-    for row in reversed(colors):
-        if bits >= 24:
-            data = b"".join(struct.pack("<I", C64[c])[:bits // 8] for c in row)
-        else:
-            per = 8 // bits
-            index = [order.index(c) % (1 << bits) for c in row]
-            data = bytes(sum(v << bits * (per - 1 - i) for i, v in enumerate(index[k:k + per])) for k in range(0, 48, per))
-        rows.append(data + bytes(-len(data) % 4))
-    return b"".join(rows)
+indexes = [[order.index(c) for c in row] for row in colors]
+rgb = [[PEPTO[c] for c in row] for row in colors]
 masks = struct.pack("<3I", 0xFF0000, 0xFF00, 0xFF)
 seeds.update({
-    "colors-1-bit": bmp(bits=1, px=packed(1), clr=2, rgb=[C64[9], C64[4]]),
-    "colors-4-bit": bmp(bits=4, px=packed(4), clr=16, rgb=[C64[c] for c in order]),
-    "colors-8-bit": bmp(px=packed(8), clr=256, rgb=[C64[c] for c in order] + [0] * 240),
-    "colors-24-bit": bmp(bits=24, px=packed(24), clr=0, rgb=[]),
-    "colors-32-bit": bmp(bits=32, px=packed(32), clr=0, rgb=[], top=True),
-    "colors-bitfields": bmp(bits=32, comp=3, px=packed(32), clr=0, rgb=[], masks=masks),
-    "colors-bitfields-124": bmp(bits=32, comp=3, px=packed(32), clr=0, rgb=[], info=124, masks=masks),
+    "colors-1-bit": sheet([[order.index(c) % 2 for c in row] for row in colors], bits=1, rgb=[PEPTO[9], PEPTO[4]]),
+    "colors-4-bit": sheet(indexes, bits=4, rgb=[PEPTO[c] for c in order]),
+    "colors-8-bit": sheet(indexes, rgb=[PEPTO[c] for c in order] + [0] * 240),
+    "colors-24-bit": sheet(rgb, bits=24, rgb=()), "colors-32-bit": sheet(rgb, bits=32, rgb=(), top_down=True),
+    "colors-bitfields": sheet(rgb, bits=32, rgb=(), compression=3, masks=masks),
+    "colors-bitfields-124": sheet(rgb, bits=32, rgb=(), compression=3, masks=masks, info_size=124),
 })
 words = {"BM": b"BM"}
 for name, value in [("w24", 24), ("w48", 48), ("w4800", 4800), ("wm24", -24), ("h21", 21), ("h42", 42),
