@@ -43,6 +43,7 @@ TEST(ReadLine, RedirectedInputAcrossReads)
         {"abc\r\ndef", {"abc", "def"}}, {"", {}}, {"one\ntwo\rthree\r\n\r\nlast", {"one", "two", "three", "", "last"}},
         {"\r\n", {""}}, {"\n\n", {"", ""}}, {"x", {"x"}}, {longLine + "\r\ntail", {longLine, "tail"}},
         {edge + "\r\nnext\r\n", {edge, "next"}}, {edge + "\r\nnext\n\nlast", {edge, "next", "", "last"}},
+        {edge + "\n\nlast", {edge, "", "last"}},
     };
     for (const auto& [input, expected] : cases) {
         RedirectStandardInput(input);
