@@ -228,7 +228,7 @@ Match Assign(const Costs& costs)
     for (std::size_t row = 1; row <= kColors; row += 1) {
         AddRow(costs, row, potentials);
     }
-    Match match{{}, 0};
+    Match match{};
     for (std::size_t j = 1; j <= kColors; j += 1) {
         const std::size_t row = potentials.rowOfColumn[j] - 1;
         match.assignment[row] = j - 1;
@@ -261,10 +261,11 @@ Match BestMatch(const Shades& input, const Spread& spread)
 bool FormsC64Palette(const Shades& input, const Spread& spread, const Match& match)
 {
     bool greysAreGrey = true;
-    for (std::size_t i = 0; i < kColors; i += 1) {
-        const std::size_t color = match.assignment[i];
+    std::size_t i = 0;
+    for (const Shade& shade : input) {
+        const std::size_t color = match.assignment[i++];
         const bool grey = color == 0 || color == 1 || color == 11 || color == 12 || color == 15;
-        greysAreGrey = greysAreGrey && !(grey && std::hypot(input[i].u, input[i].v) > kGreyChroma * spread.meanChroma);
+        greysAreGrey = greysAreGrey && !(grey && std::hypot(shade.u, shade.v) > kGreyChroma * spread.meanChroma);
     }
     return match.cost <= kMaxCost && greysAreGrey;
 }

@@ -567,8 +567,13 @@ def run_case(options, test):
             process = subprocess.Popen(options.emulator_word + [program] + test["args"], cwd=folder, stdin=reader,
                                        stdout=console if test["to_file"] else subprocess.PIPE, stderr=subprocess.PIPE)
             seen, waited = waiting(options, process) if test["waits"] else (b"", True)
-            if test["hangup"]:
+            if test["hangup"]:  # the program ends by the signal, with standard input still open
                 process.send_signal(signal.SIGHUP)
+                try:
+                    process.wait(timeout=options.time_limit)
+                except subprocess.TimeoutExpired:
+                    process.kill()
+                    return ["no end within %.1f seconds of SIGHUP" % options.time_limit]
             if test["console"] is None:
                 process.stdout.close()
             first, stdin = test["stdin"] if isinstance(test["stdin"], tuple) else (b"", test["stdin"])

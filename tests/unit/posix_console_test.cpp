@@ -34,7 +34,7 @@ TEST(ReadLine, TypedAtATerminal)
     const int input = dup(0);
     dup2(terminal, 0);
     const std::pair<std::string, std::string> typed[] = {
-        {"abc\n", "abc"}, {"x\r\n", "x"}, {"\n", ""}, {"y\x04", "y"}, {"\x04", kEndOfInput}};
+        {"abc\n", "abc"}, {"x\r\n", "x"}, {"\n", ""}, {"\r\n", ""}, {"y\x04", "y"}, {"\x04", kEndOfInput}};
     for (const auto& [keys, line] : typed) {
         std::thread typist([&, keys = keys] {
             while (tcgetattr(terminal, &mode) == 0 && (mode.c_lflag & ICANON) == 0) {
