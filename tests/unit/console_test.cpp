@@ -40,7 +40,8 @@ TEST(ReadLine, RedirectedInputAcrossReads)
     const std::string longLine(10000, 'x');
     const std::string edge(4095, 'y');
     const std::pair<std::string, Lines> cases[] = {
-        {"\nx", {"", "x"}}, {"abc\r\ndef", {"abc", "def"}}, {"", {}}, {"one\ntwo\rthree\r\n\r\nlast", {"one", "two", "three", "", "last"}},
+        {"\nx", {"", "x"}}, {"abc\r\ndef", {"abc", "def"}}, {"", {}},
+        {"one\ntwo\rthree\r\n\r\nlast", {"one", "two", "three", "", "last"}},
         {"\r\n", {""}}, {"\n\n", {"", ""}}, {"x", {"x"}}, {longLine + "\r\ntail", {longLine, "tail"}},
         {edge + "\r\nnext\r\n", {edge, "next"}}, {edge + "\r\nnext\n\nlast", {edge, "next", "", "last"}},
         {edge + "\n\nlast", {edge, "", "last"}},
