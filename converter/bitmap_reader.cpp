@@ -363,12 +363,15 @@ void MapPaletteIndexes(const SheetReader& reader, SourceBitmap& bitmap, const st
                        RecognisedColors& recognised)
 {
     const std::vector<std::uint8_t> colors = PaletteColors(palette);
-    std::vector<bool> used(palette.size());
+    std::vector<bool> noted(palette.size());
     bool outside = false;
     std::int64_t index = 0;
     for (std::uint8_t& pixel : bitmap.pixels) {
         if (pixel < palette.size()) {
-            used[pixel] = true;
+            if (!noted[pixel]) {
+                noted[pixel] = true;
+                NoteColor(recognised, palette[pixel], colors[pixel]);
+            }
             pixel = colors[pixel];
         } else {
             outside = true;
@@ -380,11 +383,6 @@ void MapPaletteIndexes(const SheetReader& reader, SourceBitmap& bitmap, const st
     }
     if (outside) {
         Refuse(reader, {kNoData, ""});
-    }
-    for (std::size_t entry = 0; entry < palette.size(); entry += 1) {
-        if (used[entry]) {
-            NoteColor(recognised, palette[entry], colors[entry]);
-        }
     }
 }
 

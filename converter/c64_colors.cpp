@@ -315,23 +315,23 @@ std::uint8_t NearestC64Color(Rgb rgb)
     return nearest;
 }
 
-bool MatchC64Palette(const std::vector<Rgb>& entries, std::vector<std::uint8_t>& colors)
+std::optional<std::vector<std::uint8_t>> MatchC64Palette(const std::vector<Rgb>& entries)
 {
-    colors.clear();
     std::vector<Rgb> distinct;
     Shades input;
     if (!FindSixteenColors(entries, distinct)) {
-        return false;
+        return std::nullopt;
     }
     std::transform(distinct.begin(), distinct.end(), input.begin(), ShadeOf);
     const Spread spread = SpreadOf(input);
     if (spread.lumaRange <= 0 || spread.meanChroma <= 0) {
-        return false; // all of one luma, or greys alone
+        return std::nullopt; // all of one luma, or greys alone
     }
     const Match match = BestMatch(input, spread);
     if (!FormsC64Palette(input, spread, match)) {
-        return false;
+        return std::nullopt;
     }
+    std::vector<std::uint8_t> colors;
     for (Rgb entry : entries) {
         // A padding black outside the 16 takes its nearest colour, black.
         const auto found = std::find(distinct.begin(), distinct.end(), entry);
@@ -339,5 +339,5 @@ bool MatchC64Palette(const std::vector<Rgb>& entries, std::vector<std::uint8_t>&
         colors.push_back(found == distinct.end() ? NearestC64Color(entry)
                                                  : static_cast<std::uint8_t>(match.assignment[at])); // 0-15
     }
-    return true;
+    return colors;
 }

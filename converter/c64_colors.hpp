@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 constexpr std::uint8_t kC64ColorCount = 16;
@@ -15,7 +16,6 @@ const char* C64ColorName(std::uint8_t color);
 std::uint8_t NearestC64Color(Rgb rgb);
 
 // When the entries hold exactly 16 distinct colours that form a C64 palette (in any order, entries repeated or not),
-// sets colors to one C64 colour per entry (same size as entries; equal RGB values get equal colours, distinct ones
-// distinct colours) and returns true; otherwise returns false and leaves colors empty.
+// one C64 colour per entry (equal RGB values get equal colours, distinct ones distinct colours); otherwise none.
 // Pure black (0x000000) as a 17th colour is taken for padding: the other 16 are matched, and it gets black.
-bool MatchC64Palette(const std::vector<Rgb>& entries, std::vector<std::uint8_t>& colors);
+std::optional<std::vector<std::uint8_t>> MatchC64Palette(const std::vector<Rgb>& entries);

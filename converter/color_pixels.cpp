@@ -23,11 +23,12 @@ Text RgbText(Rgb rgb)
 
 std::vector<std::uint8_t> PaletteColors(const std::vector<Rgb>& palette)
 {
+    if (std::optional<std::vector<std::uint8_t>> matched = MatchC64Palette(palette)) {
+        return *matched;
+    }
     std::vector<std::uint8_t> colors;
-    if (!MatchC64Palette(palette, colors)) {
-        for (const Rgb rgb : palette) {
-            colors.push_back(NearestC64Color(rgb));
-        }
+    for (const Rgb rgb : palette) {
+        colors.push_back(NearestC64Color(rgb));
     }
     return colors;
 }
