@@ -130,6 +130,7 @@ VGA = [0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080, 0xC
 AS_C64 = [0, 2, 5, 8, 6, 4, 14, 15, 12, 2, 5, 7, 6, 4, 3, 1]
 VGA_PAINTED = paint(grid(3, 3, table=PAIRED), (0, 8, 15), [1, 2, 3, 4, 5, 6, 7, 9, 10], 3)
 MORE = [[{".": 6, "1": 0, "2": 2, "3": 1}[c] for c in "11333333333333........11112222................11"]] * 21
+WIDE = [[2] * 22 + [0] * 20 + [1] * 6] * 21
 RED = [[2] * 22 + [0] * 6 + [11] * 2 + [1] * 2 + [6] * 4 + [0] * 12] * 21
 TWO = [[7 if c == "1" else 6 for c in "11111111........11111111"]] * 21
 TIED = paint([[0 if c == "." else int(c) for c in ROWS[0][0]]] * 21, (5, 3, 2), [9], 1)
@@ -433,6 +434,11 @@ CASES = [
     colored("the most frequent colour need not be the background", [], sheet(RED), recognised(RED), [
         (0, 0, [("2222222222222222222222..", (170, 170, 168))] * 21),
         (24, 0, [("....22331111............", (11, 80, 0))] * 21)], (0, 6, 1), [2, 11], RED),
+    # Red has the most pixels, black is in more sprites: the background is red, the most frequent.
+    colored("the background is the most frequent colour, not the most used", [], sheet(WIDE), recognised(WIDE), [
+        (0, 0, [("......................11", (0, 0, 1))] * 21),
+        (24, 0, [("111111111111111111333333", (85, 85, 127))] * 21)],
+        (2, 0, 1), [12, 12], WIDE),
     colored("ties go to the lower colour numbers", [], sheet(TIED), recognised(TIED), [(0, 0, [(
         "1122..33" * 3, (99, 99, 99))] * 21)], (2, 3, 5), [9], TIED),
     colored("pairs of two colours are warned of", [], sheet(SPLIT), recognised(SPLIT) + [
