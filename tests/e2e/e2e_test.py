@@ -117,10 +117,8 @@ BAD_PAIR = "> Error: -mc takes two C64 color numbers from 0 to 15 as N,M, not: "
 MASKS = (0xFF0000, 0xFF00, 0xFF)
 # Sprite 0 with a second colour of its own (grey), sprite 4 with two (light green, light blue).
 TWO_OWN = changed(PAINTED, {(0, 0): 12, (1, 0): 12, (26, 21): 13, (27, 21): 13, (28, 21): 14, (29, 21): 14})
-# Each colour halfway between its Pepto and colodore values; Pepto with its colours dulled to 60 %.
+# Each colour halfway between its Pepto and colodore values.
 HALFWAY = [sum((a >> s & 255) + (b >> s & 255) >> 1 << s for s in (0, 8, 16)) for a, b in zip(PEPTO, COLODORE)]
-DULL = [sum(round(y + 0.6 * ((v >> s & 255) - y)) << s for s in (0, 8, 16)) for v in PEPTO
-        for y in [0.299 * (v >> 16) + 0.587 * (v >> 8 & 255) + 0.114 * (v & 255)]]
 # Washed out: colodore's formula at brightness 60, contrast 120 and saturation 25, far from every palette known.
 PALE = [int(v, 16) for v in "060606 ffffff 8a5a5c c3fbf7 9e6ba4 94cb8f 4b498c ffffdc 9e785e 635125 d9a3a6 686868 "
         "a6a6a6 fffffa 9f9de9 eaeaea".split()]
@@ -407,7 +405,7 @@ CASES = [
         ("a palette without pure black, padded with black", [], sheet(PAINTED, OTHERS[1], ORDER, rgb=[0] * 240),
          OTHERS[1], ("", False)),
     ) + tuple(("palette %d of another source, shuffled" % n, [], sheet(PAINTED, other, ORDER), other, ("", False))
-              for n, other in enumerate(OTHERS + [DULL, HALFWAY, PALE]))
+              for n, other in enumerate(OTHERS + [HALFWAY, PALE]))
 ] + [
     colored("-colors -hires, %d bits" % bits, ["-hires"], sheet(HIRES_PAINTED, bits=bits),
             recognised(HIRES_PAINTED), HIRES_CELLS, (6,), [7] * 9, HIRES_PAINTED) for bits in (1, 4, 8, 24)
