@@ -2,7 +2,7 @@
 # Installs what the native test suite needs and is missing: on Debian, as root,
 # with apt-get. Elsewhere it names what is missing and the tests that need it
 # are reported as skipped.
-packages="cmake g++ libgtest-dev python3 imagemagick netpbm python3-pil acme xa65 64tass cc65"
+packages="cmake g++ make libgtest-dev python3 imagemagick netpbm python3-pil acme xa65 64tass cc65"
 missing=$(for package in $packages; do
   dpkg-query -W -f '${Status}\n' "$package" 2>/dev/null | grep -q "ok installed" || echo "$package"
 done)
