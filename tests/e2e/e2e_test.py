@@ -474,7 +474,7 @@ CASES = [
     case("-colors refuses " + " ".join(words), COLORS + words, [line], {"a.bmp": sheet(PAINTED)})
     for words, line in (
         (["-bg", "16"], BAD_BACKGROUND + "16"), (["-bg", "x"], BAD_BACKGROUND + "x"), (["-bg", ""], BAD_BACKGROUND),
-        (["-bg", "-1"], BAD_BACKGROUND + "-1"), (["-mc", "3"], BAD_PAIR + "3"), (["-mc", "3,16"], BAD_PAIR + "3,16"),
+        (["-bg", "-1"], BAD_BACKGROUND + "-1"), (["-mc", "3"], BAD_PAIR + "3"), (["-mc", "3,015"], BAD_PAIR + "3,015"),
         (["-mc", "3,3"], "> Error: -mc takes two different colors, not: 3,3"),
         (["-bg", "3", "-mc", "1,3"], "> Error: -mc takes colors other than the background color of -bg, not: 1,3"),
         (["-mc", "1,3", "-hires"], "> Error: -mc has no meaning for hires sprites."))
