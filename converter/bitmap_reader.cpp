@@ -36,9 +36,10 @@ constexpr std::int64_t kHeaderBytes = 54;
 constexpr std::int32_t kMaximumPaletteEntries = 256;
 // Pictures of more pixels do not fit the 32-bit pixel index of a sprite cell.
 constexpr std::int64_t kMaximumPixels = std::numeric_limits<std::int32_t>::max();
-// A header may claim at most this many bytes of pixels beyond those its file
-// holds; missing bytes read as 0, but memory and time stay bounded by the file.
-constexpr std::int64_t kMaximumMissingBytes = 16777216;
+// A header may claim at most this many pixels, and this many bytes of pixels,
+// beyond those its file holds; missing pixels read as 0, but memory, time and
+// output stay bounded by the file at every depth (a 1-bit byte holds 8 pixels).
+constexpr std::int64_t kMaximumMissing = 16777216;
 // -colors: the info headers of 40 to 124 bytes, and the usual masks of a
 // 32-bit picture stored as bit fields.
 constexpr std::int32_t kLargestInfoHeader = 124;
@@ -228,15 +229,28 @@ std::vector<Rgb> ReadPaletteColors(SheetReader& reader)
     return palette;
 }
 
-// Refuses pictures too large for the sprite cells or for the bytes their file
-// can hold; then makes the zero-filled plane.
+// The pixels that bytesLeft bytes of rows hold: whole rows, then the whole
+// pixels of one partial row.
+std::int64_t PixelsHeld(const SheetReader& reader, const SourceBitmap& bitmap, std::int64_t bytesLeft)
+{
+    const std::int64_t rowBytes = RowBytes(reader, bitmap);
+    if (rowBytes == 0) {
+        return 0;
+    }
+    const std::int64_t partialRow = bytesLeft % rowBytes * 8 / StoredBits(reader);
+    return bytesLeft / rowBytes * bitmap.width + std::min<std::int64_t>(partialRow, bitmap.width);
+}
+
+// Refuses pictures too large for the sprite cells, or for the pixels and the
+// bytes their file can hold; then makes the zero-filled plane.
 void MakePixelPlane(const SheetReader& reader, SourceBitmap& bitmap)
 {
     const std::int64_t pixelCount = std::int64_t{bitmap.width} * bitmap.height;
     const std::int64_t imageBytes = ImageBytes(reader, bitmap);
     const std::optional<std::int64_t> fileSize = FileSizeOf(reader.file);
     const std::int64_t bytesLeft = fileSize ? std::max<std::int64_t>(*fileSize - reader.position, 0) : imageBytes;
-    if (pixelCount > kMaximumPixels || imageBytes - bytesLeft > kMaximumMissingBytes) {
+    if (pixelCount > kMaximumPixels || imageBytes - bytesLeft > kMaximumMissing ||
+        pixelCount - PixelsHeld(reader, bitmap, bytesLeft) > kMaximumMissing) {
         Refuse(reader, {"> Error: Bitmap is too large."});
     }
     bitmap.pixels.resize(static_cast<std::size_t>(pixelCount)); // 0 to 2^31 - 1 here, zeroed

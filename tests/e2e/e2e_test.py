@@ -49,6 +49,7 @@ BAD_HEIGHT = "Error: Wromg bitmap hight. Bitmap hight must be a multiple of 21."
 BAD_PALETTE = "> Error: Bitmap palette size is invalid."
 TOO_LARGE = "> Error: Bitmap is too large."
 IS_SOURCE = "> Error: Destination file is the source bitmap: "
+BINARY = ["> Exporting data to binary format ...", "> Saving file: o.bin", "> ...done!", ""]
 
 
 def scan(size, sprite_count=None):
@@ -385,6 +386,19 @@ CASES = [
          {"a.bmp": bmp(width=24, height=699069, pixels=bytes(size))})
     for size, lines in ((440, scan(440, 33289) + NOT_MULTICOLOR), (439, [TOO_LARGE]))
 ] + [
+    # The same limit in pixels for 1 and 4 bits: 18 rows and 8 pixels held leave 16777216 to read as 0.
+    case("-colors, %d bits, %d pixel bytes for 16777656 pixels" % (bits, size), ["-s", "a.bmp", "-b", "o.bin", "-colors"],
+         [TOO_LARGE] if refused else scan(size) + ["> Color 0 (black): 000000", "> Colors: " + shared_text((0, 1, 2)),
+                                                   scan(0, 33289)[1]] + BINARY,
+         {"a.bmp": bmp(width=24, height=699069, bits=bits, rgb=[0, 0xFFFFFF], pixels=bytes(size))},
+         {} if refused else {"o.bin": (bytes(63) + b"\x8c") * 33289})
+    for bits, size, refused in ((1, 73, False), (1, 72, True), (4, 220, False), (4, 219, True))
+] + [
+    # A header that ends after its bit count, found by fuzzing: 48 x 1376382 pixels of 1 bit in 34 bytes.
+    case("34 bytes for 66 million pixels of 1 bit", ["-s", "s.bmp", "-d", "o.asm", "-b", "o.bin", "-bg", "6", "-mc",
+                                                      "2,3", "-hex", "-acme", "-v"], [TOO_LARGE], {"s.bmp": b"BM" + struct.pack(
+        "<IIi", 0xFFFF00AA, 0x1E000000, 70) + bmp(width=48, height=1376382, bits=1, info_size=88, pixels=b"")[14:34]}),
+] + [
     case("width 0 with the largest height", CONVERT, scan(0, 0) + NOT_MULTICOLOR,
          {"a.bmp": bmp(width=0, height=2147483646)}),
 ] + [
@@ -503,7 +517,6 @@ CASES = [
 
 # -b: the sprites as the source assembles them, 63 data bytes and the align byte 0 each.
 BIN = b"".join(SPR[3 + 64 * n:66 + 64 * n] + b"\0" for n in range(4))
-BINARY = ["> Exporting data to binary format ...", "> Saving file: o.bin", "> ...done!", ""]
 CASES += [
     case("-b without -d", ["-s", "a.bmp", "-b", "o.bin"], scan(2016, 4) + BINARY, SHEET, {"o.bin": BIN}),
     case("-b after -d and -e", CONVERT + ["-b", "o.bin", "-e", "o.spr", "-errorlevel"], DONE + saved("o.spr") + BINARY,

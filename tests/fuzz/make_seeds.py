@@ -19,6 +19,8 @@ seeds = {
     "one-colour": bmp(24, 21, px=bytes(504)), "4-bit": bmp(24, 21, bits=4), "24-bit": bmp(24, 21, bits=24),
     "rle8": bmp(24, 21, comp=1), "width-40": bmp(40, 21), "width-minus-24": bmp(24, 21, wf=-24),
     "huge-claim": bmp(24000, 21000, px=bytes([3]) * 64), "not-bmp": b"PK\x03\x04",
+    # 48 x 1376382 pixels of 1 bit in 34 bytes: the header ends after the bit count.
+    "short-1-bit": b"BM" + struct.pack("<IIiiiihhi", 0xFFFF00AA, 0x1E000000, 70, 88, 48, 1376382, 1, 1, 0),
 }
 # -colors: a C64 palette in a shuffled order, and the same sheet in every depth (the tests' own BMP writer).
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
