@@ -2,7 +2,8 @@
 // 64th byte as the source file writes it, so the bytes the source assembles to.
 #pragma once
 
-#include "sprite_grid.hpp"
+#include "run_control.hpp"
+#include "sprite_table.hpp"
 
 // Ends the run with a message when no -b name was given, when the name is the
 // source bitmap, the source file or the SpritePad file, or when the file

@@ -4,6 +4,7 @@
 #include <bit>
 
 #include "c64_colors.hpp"
+#include "cell_size.hpp"
 #include "runtime/console.hpp"
 
 namespace {
@@ -11,8 +12,8 @@ namespace {
 using ColorSet = unsigned; // bit n for C64 colour n
 using Pair = std::array<std::uint8_t, 2>;
 
-constexpr MachineWord kCellWidth = 24;
-constexpr MachineWord kCellHeight = 21;
+constexpr MachineWord kCellWidth = kSpriteWidth;
+constexpr MachineWord kCellHeight = kSpriteHeight;
 
 // One cell at the columns that are read: every column of a hires sprite, the
 // left one of each pair of a multicolour sprite. Zeroed when made.
@@ -69,14 +70,17 @@ std::optional<Pair> ColorPair(const Text& text)
 }
 
 // One row of a cell, whose top-left pixel is at x, y; step 2 reads the left
-// pixel of each pair.
+// pixel of each pair. A transparent pixel is the background under every
+// choice, so it counts for none.
 void ScanCellRow(const std::uint8_t* pixels, MachineWord step, MachineWord x, MachineWord y, CellScan& cell,
                  SheetScan& scan)
 {
     for (MachineWord column = 0; column < kCellWidth; column += step) {
         const std::uint8_t color = pixels[column];
-        cell.colors |= SetOf(color);
-        scan.pixels[color] += 1;
+        if (color != kTransparent) {
+            cell.colors |= SetOf(color);
+            scan.pixels[color] += 1;
+        }
         if (step == 2 && pixels[column + 1] != color) {
             if (cell.splitPairs == 0) {
                 cell.firstSplitX = x + column;
@@ -288,17 +292,4 @@ SharedColors ChooseSharedColors(const RunOptions& options, const SourceBitmap& b
     }
     PrintLine("> Colors: " + SharedColorsText(choice.colors, options.hiresSprites));
     return choice.colors;
-}
-
-Text ColorText(std::uint8_t color)
-{
-    return DecimalText(color) + " (" + C64ColorName(color) + ")";
-}
-
-Text SharedColorsText(const SharedColors& colors, bool hires)
-{
-    const Text background = "background " + ColorText(colors.background);
-    return hires ? background
-                 : background + ", multicolor 1: " + ColorText(colors.multicolor1) +
-                       ", multicolor 2: " + ColorText(colors.multicolor2);
 }

@@ -9,13 +9,9 @@
 #include <cstdint>
 #include <optional>
 
-#include "bitmap_reader.hpp"
-
-struct SharedColors {
-    std::uint8_t background = 0;   // black
-    std::uint8_t multicolor1 = 15; // light grey
-    std::uint8_t multicolor2 = 1;  // white
-};
+#include "picture.hpp"
+#include "run_control.hpp"
+#include "shared_colors.hpp"
 
 // The colours -bg and -mc fix.
 struct FixedColors {
@@ -31,10 +27,3 @@ FixedColors ReadFixedColors(const RunOptions& options);
 // shared colours; ends the run, naming every sprite that does not fit, when no
 // choice converts them all.
 SharedColors ChooseSharedColors(const RunOptions& options, const SourceBitmap& bitmap, const FixedColors& fixed);
-
-// "0 (black)".
-Text ColorText(std::uint8_t color);
-
-// "background 0 (black), multicolor 1: 11 (dark grey), multicolor 2: 1 (white)",
-// or the background alone for hires sprites.
-Text SharedColorsText(const SharedColors& colors, bool hires);

@@ -49,19 +49,24 @@ void NoteColor(RecognisedColors& recognised, Rgb rgb, std::uint8_t color)
     }
 }
 
-TrueColorDecoder MakeTrueColorDecoder(std::size_t bytesPerPixel)
+TrueColorDecoder MakeTrueColorDecoder(const PixelLayout& layout)
 {
     TrueColorDecoder decoder;
-    decoder.bytesPerPixel = bytesPerPixel;
+    decoder.layout = layout;
     decoder.cachedValue.fill(kNoValue);
     return decoder;
 }
 
 void DecodeTrueColorRow(TrueColorDecoder& decoder, const std::uint8_t* row, std::size_t width, std::uint8_t* colors)
 {
+    const PixelLayout layout = decoder.layout;
     for (std::size_t x = 0; x < width; x += 1) {
-        const std::uint8_t* pixel = row + x * decoder.bytesPerPixel;
-        const Rgb rgb = Rgb{pixel[2]} << 16 | Rgb{pixel[1]} << 8 | pixel[0];
+        const std::uint8_t* pixel = row + x * layout.bytesPerPixel;
+        if (layout.alpha && pixel[3] == 0) {
+            colors[x] = kTransparent;
+            continue;
+        }
+        const Rgb rgb = Rgb{pixel[layout.red]} << 16 | Rgb{pixel[layout.green]} << 8 | pixel[layout.blue];
         const std::size_t slot = CacheSlot(rgb);
         if (decoder.cachedValue[slot] != rgb) {
             decoder.cachedValue[slot] = rgb;

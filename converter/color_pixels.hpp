@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "c64_colors.hpp"
+#include "picture.hpp"
 
 // Which RGB values became each C64 colour, each value counted once.
 struct RecognisedColors {
@@ -23,15 +24,27 @@ std::vector<std::uint8_t> PaletteColors(const std::vector<Rgb>& palette);
 // Notes that rgb became color.
 void NoteColor(RecognisedColors& recognised, Rgb rgb, std::uint8_t color);
 
-// Maps one stored row of 3 (blue, green, red) or 4 (blue, green, red, unused)
-// bytes per pixel to C64 colours.
+// Where a stored pixel keeps its channels.
+struct PixelLayout {
+    std::size_t bytesPerPixel;
+    std::size_t red;
+    std::size_t green;
+    std::size_t blue;
+    bool alpha; // in the fourth byte
+};
+constexpr PixelLayout kBlueGreenRed{3, 2, 1, 0, false};
+constexpr PixelLayout kBlueGreenRedUnused{4, 2, 1, 0, false};
+constexpr PixelLayout kRedGreenBlueAlpha{4, 0, 1, 2, true};
+
+// Maps one stored row of pixels to C64 colours; a pixel of alpha 0 becomes
+// kTransparent, whatever colour it stores.
 struct TrueColorDecoder {
-    std::size_t bytesPerPixel = 3;
+    PixelLayout layout = kBlueGreenRed;
     std::array<Rgb, 4096> cachedValue; // RGB values and their colours, by a hash of the value
     std::array<std::uint8_t, 4096> cachedColor;
     RecognisedColors recognised;
 };
-TrueColorDecoder MakeTrueColorDecoder(std::size_t bytesPerPixel);
+TrueColorDecoder MakeTrueColorDecoder(const PixelLayout& layout);
 void DecodeTrueColorRow(TrueColorDecoder& decoder, const std::uint8_t* row, std::size_t width, std::uint8_t* colors);
 
 // One line for every C64 colour used, in colour order: its number, its name

@@ -3,8 +3,9 @@
 #include <new>
 
 #include "binary_writer.hpp"
-#include "bitmap_reader.hpp"
+#include "color_choice.hpp"
 #include "runtime/console.hpp"
+#include "sheet_reader.hpp"
 #include "source_writer.hpp"
 #include "sprite_grid.hpp"
 #include "spritepad_writer.hpp"

@@ -2,8 +2,9 @@
 // writer shares. Each failure prints its line and ends the run.
 #pragma once
 
+#include "run_control.hpp"
 #include "runtime/files.hpp"
-#include "sprite_grid.hpp"
+#include "sprite_table.hpp"
 
 // A file an output must not be written over, and the line that refuses it
 // (followed by the output's name). An empty refusal tests nothing.

@@ -3,6 +3,7 @@
 #include "output_file.hpp"
 #include "runtime/console.hpp"
 #include "runtime/files.hpp"
+#include "sprite_grid.hpp"
 
 namespace {
 

@@ -2,7 +2,8 @@
 // picture of their pixel row, and an align line per sprite.
 #pragma once
 
-#include "sprite_grid.hpp"
+#include "run_control.hpp"
+#include "sprite_table.hpp"
 
 // Ends the run with a message when no -d name was given or the file cannot be
 // created or written.

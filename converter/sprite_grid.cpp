@@ -44,7 +44,7 @@ void ShowMulticolor(SpriteCell& cell, const SharedColors& colors)
     for (std::size_t pixel = 0; pixel < cell.pixels.size(); pixel += 2) {
         const std::uint8_t color = cell.pixels[pixel];
         std::uint8_t pair = 2;
-        if (color == colors.background) {
+        if (color == colors.background || color == kTransparent) {
             pair = 0;
         } else if (color == colors.multicolor1) {
             pair = 1;
@@ -63,10 +63,9 @@ void ShowHires(SpriteCell& cell, const SharedColors& colors)
 {
     std::uint8_t own = kColorOfNone;
     for (std::uint8_t& pixel : cell.pixels) {
-        if (pixel != colors.background) {
-            own = pixel;
-        }
-        pixel = pixel == colors.background ? 0 : 1;
+        const bool background = pixel == colors.background || pixel == kTransparent;
+        own = background ? own : pixel;
+        pixel = background ? 0 : 1;
     }
     cell.attribute = own;
 }

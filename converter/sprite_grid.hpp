@@ -2,32 +2,11 @@
 // bytes: multicolour, or hires (single-colour) with -hires.
 #pragma once
 
-#include <array>
-#include <cstdint>
-#include <vector>
+#include <cstddef>
 
-#include "color_choice.hpp"
-
-constexpr std::size_t kSpriteWidth = 24;
-constexpr std::size_t kSpriteHeight = 21;
-constexpr std::size_t kSpriteDataBytes = 63;
-
-struct SpriteCell {
-    MachineWord x = 0; // column of the top-left pixel
-    MachineWord y = 0; // row of the top-left pixel, 0 at the top
-    std::array<std::uint8_t, kSpriteWidth * kSpriteHeight> pixels{}; // 24 x row + column
-    std::array<std::uint8_t, kSpriteDataBytes> data{};
-    // The sprite's own colour in bits 0-3, bit 7 set for multicolour, as the
-    // SpritePad file stores it.
-    std::uint8_t attribute = 0;
-};
-
-struct SpriteTable {
-    // By sprite number: left to right within a band of 21 rows, bands top to
-    // bottom.
-    std::vector<SpriteCell> cells;
-    SharedColors colors;
-};
+#include "picture.hpp"
+#include "run_control.hpp"
+#include "sprite_table.hpp"
 
 // The whole phase: the progress line, the multicolour test (which ends the run
 // for a picture without index 2 or 3; with -colors there is none), then the

@@ -2,7 +2,8 @@
 // its 63 data bytes and an attribute byte.
 #pragma once
 
-#include "sprite_grid.hpp"
+#include "run_control.hpp"
+#include "sprite_table.hpp"
 
 // Ends the run with a message when no -e name was given, when the name is the
 // source bitmap or the source file, or when the file cannot be created or written.

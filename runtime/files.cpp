@@ -102,6 +102,22 @@ void SwitchToReading(FileRecord& record)
     }
 }
 
+// Fills the buffer up to count unconsumed bytes (at most its size), moving
+// those left to its start; fewer only at the end of the file.
+std::size_t FillAhead(FileRecord& record, std::size_t count)
+{
+    SwitchToReading(record);
+    std::memmove(record.buffer.data(), &record.buffer[record.filled - record.count], record.count);
+    record.filled = record.count;
+    while (record.filled < count && !record.endReached) {
+        const std::size_t delivered = OsRead(record.osFile, &record.buffer[record.filled], kFileBufferSize - record.filled);
+        record.endReached = delivered == 0;
+        record.filled += delivered;
+    }
+    record.count = record.filled;
+    return std::min(count, record.count);
+}
+
 // Up to count bytes through the buffer; fewer only at the end of the file.
 std::size_t ReadThroughBuffer(FileRecord& record, std::uint8_t* bytes, std::size_t count)
 {
@@ -199,13 +215,25 @@ std::int32_t ReadInt32(FileHandle handle)
     return static_cast<std::int32_t>(ReadItem(handle, 4));
 }
 
-void ReadBytes(FileHandle handle, void* bytes, std::size_t count)
+std::size_t ReadBytes(FileHandle handle, void* bytes, std::size_t count)
 {
     FileServiceGuard guard;
     std::uint8_t* destination = static_cast<std::uint8_t*>(bytes); // the caller's bytes, counted
     FileRecord* record = Resolve(handle);
     const std::size_t done = record == nullptr ? 0 : ReadThroughBuffer(*record, destination, count);
     std::fill(destination + done, destination + count, std::uint8_t{0});
+    return done;
+}
+
+std::size_t PeekBytes(FileHandle handle, void* bytes, std::size_t count)
+{
+    FileServiceGuard guard;
+    std::uint8_t* destination = static_cast<std::uint8_t*>(bytes); // the caller's bytes, counted
+    FileRecord* record = Resolve(handle);
+    const std::size_t done = record == nullptr ? 0 : FillAhead(*record, std::min(count, kFileBufferSize));
+    std::copy_n(record == nullptr ? destination : record->buffer.data(), done, destination);
+    std::fill(destination + done, destination + count, std::uint8_t{0});
+    return done;
 }
 
 std::size_t WriteBlock(FileHandle handle, const void* bytes, std::size_t count)

@@ -34,8 +34,13 @@ std::int32_t ReadInt32(FileHandle handle);
 
 // Reads count bytes through the file's buffer (one system call per 4096
 // bytes, as count single-byte reads would cost); missing bytes past the end of
-// the file count as zero.
-void ReadBytes(FileHandle handle, void* bytes, std::size_t count);
+// the file count as zero. Returns the bytes the file held.
+std::size_t ReadBytes(FileHandle handle, void* bytes, std::size_t count);
+
+// Copies the next count bytes (at most kFileBufferSize) without consuming
+// them: the next read starts with them. Returns the bytes the file held;
+// the rest count as zero.
+std::size_t PeekBytes(FileHandle handle, void* bytes, std::size_t count);
 
 // Each writes through the file's buffer and returns the bytes written, 0 for a
 // null handle: count bytes; the low 8 bits of value; the text and CR LF.

@@ -5,6 +5,7 @@ worked out by hand, so the expected source lines need no second encoder.
 """
 
 import struct
+import zlib
 
 # A row as the source file pictures it ("." for index 0) and its three bytes.
 ROWS = [("112233..112233..112233..", (108, 108, 108)),
@@ -140,3 +141,50 @@ def spritepad(cells, attribute=140, shared=(0, 15, 1), owns=None):
 
 def crlf(lines):
     return b"".join(line.encode("latin-1") + b"\r\n" for line in lines)
+
+
+ADAM7 = [(0, 0, 8, 8), (4, 0, 8, 8), (0, 4, 4, 8), (2, 0, 4, 4), (0, 2, 2, 4), (1, 0, 2, 2), (0, 1, 1, 2)]
+CHANNELS = {0: 1, 2: 3, 3: 1, 4: 2, 6: 4}
+
+
+def chunk(kind, data):
+    return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+
+
+def scanlines(picture, depth, channels, filters):
+    """The rows as bytes, each after its filter byte; filter types taken in turn from filters."""
+    bits = depth * channels
+    step, previous, out = max(1, bits // 8), None, b""
+    for y, row in enumerate(picture):
+        samples = [s for pixel in row for s in (pixel if isinstance(pixel, tuple) else (pixel,))]
+        if depth < 8:
+            data = bytes(sum(s << 8 - depth * (i + 1) for i, s in enumerate(samples[k:k + 8 // depth]))
+                         for k in range(0, len(samples), 8 // depth))
+        else:
+            data = b"".join(s.to_bytes(depth // 8, "big") for s in samples)
+        kind, up = filters[y % len(filters)], previous or bytes(len(data))
+        out += bytes([kind]) + bytes((v - predict(kind, data[i - step] if i >= step else 0, up[i],
+                                                   up[i - step] if i >= step else 0)) & 255 for i, v in enumerate(data))
+        previous = data
+    return out
+
+
+def predict(kind, a, b, c):
+    """The value a PNG row filter subtracts: none, left, up, their average, or Paeth's choice."""
+    p = a + b - c
+    paeth = min((abs(p - a), 0, a), (abs(p - b), 1, b), (abs(p - c), 2, c))[2]
+    return (0, a, b, (a + b) // 2, paeth)[kind]
+
+
+def png(picture, color_type=3, depth=8, palette=(), trns=None, interlace=False, filters=(0,), ihdr=None,
+        idat=None):
+    """A PNG of a grid of samples (an int a pixel for types 0 and 3, else a tuple); palette: 0xRRGGBB entries
+    (none: no PLTE); trns: the tRNS chunk's bytes; ihdr and idat replace those chunks' data."""
+    height, width = len(picture), len(picture[0])
+    passes = [[row[x0::dx] for row in picture[y0::dy]] for x0, y0, dx, dy in ADAM7] if interlace else [picture]
+    raw = b"".join(scanlines(p, depth, CHANNELS[color_type], filters) for p in passes if p and p[0])
+    plte = b"".join(v.to_bytes(3, "big") for v in palette)
+    return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", ihdr or struct.pack(">IIBBBBB", width, height, depth, color_type,
+                                                                           0, 0, int(interlace))) + \
+        (chunk(b"PLTE", plte) if plte else b"") + (chunk(b"tRNS", trns) if trns is not None else b"") + \
+        chunk(b"IDAT", zlib.compress(raw) if idat is None else idat) + chunk(b"IEND", b"")

@@ -64,8 +64,12 @@ TEST(FileService, BlocksAndSingleBytesInEveryMix)
             read += static_cast<char>(ReadInt8(input));
             EXPECT_EQ(WriteInt8(output, read.back()), 1U);
         }
+        std::string ahead(block, '\x5A'); // a look ahead leaves the bytes to the next read
+        const std::size_t peeked = PeekBytes(input, ahead.data(), block);
         std::string piece(block, '\x5A');
-        ReadBytes(input, piece.data(), block);
+        const std::size_t held = ReadBytes(input, piece.data(), block);
+        EXPECT_EQ(held, std::min(block, size - std::min(size, lead)));
+        EXPECT_EQ(ahead, piece.substr(0, std::min(held, kFileBufferSize)) + std::string(block - peeked, '\0'));
         EXPECT_EQ(WriteBlock(output, piece.data(), block), block);
         EXPECT_EQ(WriteLine(output, ""), 2U);
         read += piece + static_cast<char>(ReadInt8(input));

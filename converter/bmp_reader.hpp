@@ -1,0 +1,11 @@
+// The BMP container: the file and info headers, the palette and the stored
+// rows. An uncompressed 8-bit palette BMP gives colour indexes; with -colors,
+// 1, 4, 8, 24 and 32 bits give C64 colours.
+#pragma once
+
+#include "picture.hpp"
+#include "sheet_checks.hpp"
+
+// Reads the sheet from its first byte; on any failure prints its lines and
+// ends the run.
+SourceBitmap ReadBmpSheet(const Sheet& sheet);

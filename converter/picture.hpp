@@ -1,0 +1,25 @@
+// The sheet in memory, whatever its file format: its size and one entry per
+// pixel; and MachineWord, the pointer-wide integer that counts and indexes it.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+// A signed integer as wide as a pointer: counters, counts and coordinates.
+using MachineWord = std::intptr_t;
+
+// One entry per pixel, index row x width + column, row 0 at the top: a colour
+// index 0-3, or with -colors a C64 colour 0-15 or kTransparent.
+using PixelPlane = std::vector<std::uint8_t>;
+
+// -colors: a pixel of alpha 0, which is the background whatever the choice.
+constexpr std::uint8_t kTransparent = 16;
+
+struct SourceBitmap {
+    MachineWord width = 0;
+    MachineWord height = 0; // rows, whichever way the file stores them
+    PixelPlane pixels;
+    // A pixel of index 2 or 3. Stays false for a depth whose pixels are not
+    // read, so that the sprite grid refuses such a picture as single-colour.
+    bool multicolorFound = false;
+};

@@ -1,0 +1,242 @@
+#include "png_reader.hpp"
+
+#include <spng.h>
+
+#include <algorithm>
+#include <memory>
+#include <new>
+
+#include "cell_size.hpp"
+#include "color_pixels.hpp"
+
+namespace {
+
+// The most pixels a sheet may have, spread over its fewest rows or columns:
+// the decoder refuses a larger header before it takes any memory.
+constexpr std::uint32_t kWidestSheet = 2147483647 / kSpriteHeight;
+constexpr std::uint32_t kHighestSheet = 2147483647 / kSpriteWidth;
+// What the decoder may keep of the chunks besides the picture (text, colour
+// profiles), so that a small file cannot make it claim gigabytes.
+constexpr std::size_t kChunkMemory = 16777216;
+// zlib packs at most 1032 bytes into one: a PNG of n bytes holds at most
+// 1032 x n bytes of rows.
+constexpr std::int64_t kLargestInflation = 1032;
+
+using Context = std::unique_ptr<spng_ctx, decltype(&spng_ctx_free)>;
+
+// A PNG being read: the sheet, the decoder and the picture's header.
+struct PngReader {
+    const Sheet& sheet;
+    spng_ctx* decoder;
+    spng_ihdr header;
+};
+
+// The decoder reads the sheet through its file, one system call per 4096
+// bytes; a file that ends early is a damaged one.
+int ReadFromSheet(spng_ctx*, void* user, void* bytes, std::size_t length)
+{
+    const PngReader& png = *static_cast<PngReader*>(user); // the reader handed to the decoder
+    return ReadBytes(png.sheet.file, bytes, length) == length ? 0 : SPNG_IO_EOF;
+}
+
+// What a decoder error says, in words.
+Text DamageText(int error)
+{
+    switch (error) {
+    case SPNG_IO_EOF:
+    case SPNG_EOF:
+    case SPNG_EIDAT_TOO_SHORT:
+        return "it ends too early";
+    case SPNG_ESIGNATURE:
+        return "its signature is wrong (was it copied as text?)";
+    case SPNG_ECHUNK_CRC:
+        return "the checksum (CRC) of a chunk is wrong";
+    case SPNG_EZLIB:
+    case SPNG_EIDAT_STREAM:
+        return "its compressed picture data is broken";
+    case SPNG_ENOPLTE:
+        return "its palette (PLTE) is missing";
+    case SPNG_ECHUNK_LIMITS:
+        return "its chunks besides the picture hold more than 16777216 bytes";
+    default:
+        return spng_strerror(error);
+    }
+}
+
+// Ends the run on any decoder error: a header beyond the largest sheet is too
+// large, memory that cannot be had ends the run where every such failure does.
+void Check(const PngReader& png, int error)
+{
+    if (error == 0) {
+        return;
+    }
+    if (error == SPNG_EMEM) {
+        throw std::bad_alloc();
+    }
+    if (error == SPNG_EUSER_WIDTH || error == SPNG_EUSER_HEIGHT) {
+        RefuseSheet(png.sheet, {"> Error: Bitmap is too large."});
+    }
+    RefuseSheet(png.sheet, {"> Error: PNG file is damaged: " + DamageText(error) + ".", kNoData, ""});
+}
+
+bool IsIndexed(const PngReader& png)
+{
+    return png.header.color_type == SPNG_COLOR_TYPE_INDEXED;
+}
+
+// The colour type in words, for a PNG that holds no palette indexes.
+Text PixelKind(const spng_ihdr& header)
+{
+    switch (header.color_type) {
+    case SPNG_COLOR_TYPE_GRAYSCALE:
+        return "grey pixels";
+    case SPNG_COLOR_TYPE_TRUECOLOR:
+        return "RGB pixels";
+    case SPNG_COLOR_TYPE_GRAYSCALE_ALPHA:
+        return "grey pixels with alpha";
+    default:
+        return "RGBA pixels";
+    }
+}
+
+void CheckIndexes(const PngReader& png)
+{
+    if (!png.sheet.options.realColors && !IsIndexed(png)) {
+        RefuseSheet(png.sheet, {"> Error: PNG of " + DecimalText(png.header.bit_depth) + "-bit " +
+                                    PixelKind(png.header) + " (color type " + DecimalText(png.header.color_type) +
+                                    ") has no palette indexes; use -colors to read its colors.",
+                                kNoData, ""});
+    }
+}
+
+// The bits of one stored pixel.
+std::int64_t StoredBits(const spng_ihdr& header)
+{
+    constexpr std::int64_t kChannels[] = {1, 0, 3, 1, 2, 0, 4}; // by colour type
+    return header.bit_depth * kChannels[header.color_type];
+}
+
+// The file's rows as the decoder inflates them, each after its filter byte,
+// and the most of them the file can hold; then the plane.
+void MakePngPlane(const PngReader& png, SourceBitmap& bitmap)
+{
+    const std::int64_t bits = StoredBits(png.header);
+    const std::int64_t rowBytes = 1 + (bitmap.width * bits + 7) / 8;
+    const std::optional<std::int64_t> fileSize = FileSizeOf(png.sheet.file);
+    const std::int64_t bytesHeld = fileSize ? *fileSize * kLargestInflation : rowBytes * bitmap.height;
+    MakePixelPlane(png.sheet, {rowBytes, bits, bytesHeld}, bitmap);
+}
+
+// Palette indexes are read as stored; every other picture as 8-bit RGBA, its
+// 16-bit channels by their high bytes, a tRNS colour as alpha 0, no
+// colour-space chunk applied.
+int DecodedFormat(const PngReader& png)
+{
+    return IsIndexed(png) ? SPNG_FMT_PNG : SPNG_FMT_RGBA8;
+}
+
+std::size_t DecodedRowBytes(const PngReader& png, std::size_t width)
+{
+    return IsIndexed(png) ? (width * png.header.bit_depth + 7) / 8 : 4 * width;
+}
+
+// One decoded row into the plane: palette indexes unpacked, or colours
+// recognised by the decoder.
+void StoreRow(const PngReader& png, const std::uint8_t* row, SourceBitmap& bitmap, std::uint32_t number,
+              TrueColorDecoder& decoder)
+{
+    const std::size_t width = static_cast<std::size_t>(bitmap.width); // positive here
+    std::uint8_t* pixels = bitmap.pixels.data() + MachineWord{number} * bitmap.width;
+    if (IsIndexed(png)) {
+        UnpackIndexes(row, png.header.bit_depth, width, pixels);
+    } else {
+        DecodeTrueColorRow(decoder, row, width, pixels);
+    }
+}
+
+// Decodes the rows in file order. An interlaced picture comes in seven passes
+// over all its rows, so it is decoded whole first; any other row by row.
+void DecodeRows(const PngReader& png, SourceBitmap& bitmap, TrueColorDecoder& decoder)
+{
+    const std::size_t rowBytes = DecodedRowBytes(png, static_cast<std::size_t>(bitmap.width)); // positive here
+    const bool interlaced = png.header.interlace_method != SPNG_INTERLACE_NONE;
+    std::vector<std::uint8_t> rows(rowBytes * (interlaced ? static_cast<std::size_t>(bitmap.height) : 1));
+    int error = 0;
+    while (error == 0) {
+        spng_row_info info{};
+        Check(png, spng_get_row_info(png.decoder, &info));
+        std::uint8_t* row = rows.data() + (interlaced ? info.row_num * rowBytes : 0);
+        error = spng_decode_row(png.decoder, row, rowBytes);
+        if (!interlaced && (error == 0 || error == SPNG_EOI)) {
+            StoreRow(png, row, bitmap, info.row_num, decoder);
+        }
+    }
+    Check(png, error == SPNG_EOI ? 0 : error);
+    for (std::uint32_t number = 0; interlaced && number < bitmap.height; number += 1) {
+        StoreRow(png, rows.data() + number * rowBytes, bitmap, number, decoder);
+    }
+    Check(png, spng_decode_chunks(png.decoder)); // the chunks after the picture, up to IEND
+}
+
+// -colors, palette indexes: the palette and which of its entries tRNS makes
+// transparent.
+void MapPalette(const PngReader& png, SourceBitmap& bitmap, RecognisedColors& recognised)
+{
+    spng_plte plte{};
+    Check(png, spng_get_plte(png.decoder, &plte));
+    spng_trns trns{};
+    const bool hasTrns = spng_get_trns(png.decoder, &trns) == 0;
+    std::vector<Rgb> palette;
+    std::vector<bool> transparent;
+    for (std::uint32_t entry = 0; entry < plte.n_entries; entry += 1) {
+        const spng_plte_entry& color = plte.entries[entry];
+        palette.push_back(Rgb{color.red} << 16 | Rgb{color.green} << 8 | color.blue);
+        transparent.push_back(hasTrns && entry < trns.n_type3_entries && trns.type3_alpha[entry] == 0);
+    }
+    MapPaletteIndexes(png.sheet, palette, transparent, bitmap, recognised);
+}
+
+std::int64_t PixelBytes(const PngReader& png, const SourceBitmap& bitmap)
+{
+    return (bitmap.width * StoredBits(png.header) + 7) / 8 * bitmap.height;
+}
+
+} // namespace
+
+bool StartsAsPng(const std::uint8_t* bytes, std::size_t count)
+{
+    return count >= 4 && bytes[0] == 0x89 && bytes[1] == 'P' && bytes[2] == 'N' && bytes[3] == 'G';
+}
+
+SourceBitmap ReadPngSheet(const Sheet& sheet)
+{
+    const Context context(spng_ctx_new(0), spng_ctx_free);
+    if (!context) {
+        throw std::bad_alloc();
+    }
+    PngReader png{sheet, context.get(), {}};
+    spng_set_png_stream(png.decoder, ReadFromSheet, &png);
+    spng_set_image_limits(png.decoder, kWidestSheet, kHighestSheet);
+    spng_set_chunk_limits(png.decoder, kChunkMemory, kChunkMemory);
+    Check(png, spng_get_ihdr(png.decoder, &png.header));
+    CheckIndexes(png);
+    SourceBitmap bitmap;
+    CheckSize(sheet, png.header.width, png.header.height, bitmap);
+    MakePngPlane(png, bitmap);
+    const int trns = IsIndexed(png) ? 0 : SPNG_DECODE_TRNS;
+    Check(png, spng_decode_image(png.decoder, nullptr, 0, DecodedFormat(png), SPNG_DECODE_PROGRESSIVE | trns));
+    PrintScanningLine(PixelBytes(png, bitmap));
+    TrueColorDecoder decoder = MakeTrueColorDecoder(kRedGreenBlueAlpha);
+    if (!bitmap.pixels.empty()) {
+        DecodeRows(png, bitmap, decoder);
+    }
+    if (!sheet.options.realColors) {
+        CheckColorIndexes(sheet, bitmap);
+    } else {
+        if (IsIndexed(png)) {
+            MapPalette(png, bitmap, decoder.recognised);
+        }
+        FinishColors(sheet, bitmap, decoder.recognised);
+    }
+    return bitmap;
+}

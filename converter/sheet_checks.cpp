@@ -1,0 +1,185 @@
+#include "sheet_checks.hpp"
+
+#include <algorithm>
+#include <limits>
+
+#include "cell_size.hpp"
+#include "runtime/console.hpp"
+
+namespace {
+
+// Pictures of more pixels do not fit the 32-bit pixel index of a sprite cell.
+constexpr std::int64_t kMaximumPixels = std::numeric_limits<std::int32_t>::max();
+// A header may claim at most this many pixels, and this many bytes of pixels,
+// beyond those its file holds; missing pixels read as 0, but memory, time and
+// output stay bounded by the file at every depth (a 1-bit byte holds 8 pixels).
+constexpr std::int64_t kMaximumMissing = 16777216;
+
+// The pixels that bytesHeld bytes of rows hold: whole rows, then the whole
+// pixels of one partial row.
+std::int64_t PixelsHeld(const StoredRows& rows, std::int64_t width)
+{
+    if (rows.rowBytes == 0) {
+        return 0;
+    }
+    const std::int64_t partialRow = rows.bytesHeld % rows.rowBytes * 8 / rows.bitsPerPixel;
+    return rows.bytesHeld / rows.rowBytes * width + std::min(partialRow, width);
+}
+
+// The whole index in hexadecimal, at least five digits, and its column and row.
+Text ColorErrorLine(std::uint8_t color, std::int64_t index, std::int64_t width)
+{
+    const Text hexIndex = HexText(index, 0);
+    const Text indexField = hexIndex.size() < 5 ? PadLeft(hexIndex, 5, "0") : hexIndex;
+    return "> Error: Color " + DecimalText(color) + " found on index $" + indexField + " | (X" +
+           DecimalText(index % width) + ",Y" + DecimalText(index / width) + ")";
+}
+
+// What the colour check saw, besides multicolour pixels.
+struct ColorScan {
+    bool badColorFound = false;
+    std::int64_t color255Count = 0;
+};
+
+// Walks the plane in order, top row first, with a line for every index above
+// highestIndex; index 255 becomes 0 in place and is counted.
+ColorScan ScanColors(SourceBitmap& bitmap, std::uint8_t highestIndex)
+{
+    ColorScan scan;
+    std::int64_t index = 0;
+    for (std::uint8_t& pixel : bitmap.pixels) {
+        if (pixel == 255) {
+            pixel = 0;
+            scan.color255Count += 1;
+        } else if (pixel > highestIndex) {
+            scan.badColorFound = true;
+            PrintLine(ColorErrorLine(pixel, index, bitmap.width));
+        } else if (pixel > 1) {
+            bitmap.multicolorFound = true;
+        }
+        index += 1;
+    }
+    return scan;
+}
+
+// The C64 colour of every palette entry, kTransparent for the transparent
+// ones: the opaque entries are recognised together.
+std::vector<std::uint8_t> EntryColors(const std::vector<Rgb>& palette, const std::vector<bool>& transparent)
+{
+    std::vector<Rgb> opaque;
+    for (std::size_t entry = 0; entry < palette.size(); entry += 1) {
+        if (entry >= transparent.size() || !transparent[entry]) {
+            opaque.push_back(palette[entry]);
+        }
+    }
+    const std::vector<std::uint8_t> opaqueColors = PaletteColors(opaque);
+    std::vector<std::uint8_t> colors;
+    std::size_t next = 0;
+    for (std::size_t entry = 0; entry < palette.size(); entry += 1) {
+        const bool clear = entry < transparent.size() && transparent[entry];
+        colors.push_back(clear ? kTransparent : opaqueColors[next]);
+        next += clear ? 0 : 1;
+    }
+    return colors;
+}
+
+} // namespace
+
+void RefuseSheet(const Sheet& sheet, std::initializer_list<Text> lines)
+{
+    CloseFile(sheet.file);
+    FailRun(sheet.options, lines);
+}
+
+void CheckSize(const Sheet& sheet, std::int64_t width, std::int64_t height, SourceBitmap& bitmap)
+{
+    if (width % std::int64_t{kSpriteWidth} != 0) {
+        RefuseSheet(sheet, {"Error: Wromg bitmap width. Bitmap width must be a multiple of 24."});
+    }
+    if (width < 0) {
+        RefuseSheet(sheet, {"> Error: Negative bitmap width is not supported."});
+    }
+    if (height % std::int64_t{kSpriteHeight} != 0) {
+        RefuseSheet(sheet, {"Error: Wromg bitmap hight. Bitmap hight must be a multiple of 21."});
+    }
+    // Both below 2^32 here, so they fit a machine word (at most 2^31 in a BMP).
+    bitmap.width = static_cast<MachineWord>(width);
+    bitmap.height = static_cast<MachineWord>(std::abs(height));
+}
+
+void MakePixelPlane(const Sheet& sheet, const StoredRows& rows, SourceBitmap& bitmap)
+{
+    const std::int64_t pixelCount = std::int64_t{bitmap.width} * bitmap.height;
+    if (pixelCount > kMaximumPixels || rows.rowBytes * bitmap.height - rows.bytesHeld > kMaximumMissing ||
+        pixelCount - PixelsHeld(rows, bitmap.width) > kMaximumMissing) {
+        RefuseSheet(sheet, {"> Error: Bitmap is too large."});
+    }
+    bitmap.pixels.resize(static_cast<std::size_t>(pixelCount)); // 0 to 2^31 - 1 here, zeroed
+}
+
+void PrintScanningLine(std::int64_t bytes)
+{
+    PrintLine("> Scanning " + DecimalText(bytes) + " bytes of pixeldata...");
+}
+
+void UnpackIndexes(const std::uint8_t* row, std::size_t bits, std::size_t width, std::uint8_t* indexes)
+{
+    const std::size_t perByte = 8 / bits;
+    const unsigned mask = (1U << bits) - 1;
+    for (std::size_t x = 0; x < width; x += 1) {
+        const std::size_t shift = bits * (perByte - 1 - x % perByte);
+        indexes[x] = static_cast<std::uint8_t>(unsigned{row[x / perByte]} >> shift & mask); // at most 8 bits
+    }
+}
+
+void CheckColorIndexes(const Sheet& sheet, SourceBitmap& bitmap)
+{
+    const bool hires = sheet.options.hiresSprites;
+    const ColorScan scan = ScanColors(bitmap, hires ? 1 : 3);
+    if (scan.badColorFound) {
+        RefuseSheet(sheet, {hires ? "> Use colors 0-1 and 255 for hires pictures only."
+                                  : "> Use colors 0-3 and 255 for your pictures only.",
+                            kNoData, ""});
+    }
+    CloseFile(sheet.file);
+    if (scan.color255Count > 0) {
+        PrintLine("> Info: " + DecimalText(scan.color255Count) + " pixel found with color index 255. Set to index 0..");
+    }
+}
+
+void MapPaletteIndexes(const Sheet& sheet, const std::vector<Rgb>& palette, const std::vector<bool>& transparent,
+                       SourceBitmap& bitmap, RecognisedColors& recognised)
+{
+    const std::vector<std::uint8_t> colors = EntryColors(palette, transparent);
+    std::vector<bool> noted(palette.size());
+    bool outside = false;
+    std::int64_t index = 0;
+    for (std::uint8_t& pixel : bitmap.pixels) {
+        if (pixel < palette.size()) {
+            if (!noted[pixel] && colors[pixel] != kTransparent) {
+                NoteColor(recognised, palette[pixel], colors[pixel]);
+            }
+            noted[pixel] = true;
+            pixel = colors[pixel];
+        } else {
+            outside = true;
+            PrintLine("> Error: Pixel (X" + DecimalText(index % bitmap.width) + ",Y" +
+                      DecimalText(index / bitmap.width) +
+                      ") uses palette entry " + DecimalText(pixel) + " of " + DecimalText(std::ssize(palette)));
+        }
+        index += 1;
+    }
+    if (outside) {
+        RefuseSheet(sheet, {kNoData, ""});
+    }
+}
+
+void FinishColors(const Sheet& sheet, const SourceBitmap& bitmap, const RecognisedColors& recognised)
+{
+    CloseFile(sheet.file);
+    PrintRecognisedColors(recognised);
+    const std::int64_t transparent = std::count(bitmap.pixels.begin(), bitmap.pixels.end(), kTransparent);
+    if (transparent > 0) {
+        PrintLine("> Transparent: " + DecimalText(transparent) + " pixels, read as the background");
+    }
+}

@@ -1,0 +1,68 @@
+// What every picture format shares once its container is read: the size
+// rules and limits, the plane, the colour index check with its refusal lines,
+// and the hand-off of the colours to their recognition (-colors). Every
+// refusal closes the sheet first.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <initializer_list>
+#include <vector>
+
+#include "c64_colors.hpp"
+#include "color_pixels.hpp"
+#include "picture.hpp"
+#include "run_control.hpp"
+#include "runtime/files.hpp"
+
+// One sheet being read: the run's options and the open file.
+struct Sheet {
+    const RunOptions& options;
+    FileHandle file;
+};
+
+inline constexpr char kNoData[] = "> Exit program... No data converted.";
+
+// Ends the run with the lines. The sheet is closed first, so that a paint
+// program may save it again while -p waits for RETURN.
+[[noreturn]] void RefuseSheet(const Sheet& sheet, std::initializer_list<Text> lines);
+
+// Width a multiple of 24 and not negative, height a multiple of 21; sets the
+// bitmap's size (the height's magnitude: a negative one only orders the rows).
+void CheckSize(const Sheet& sheet, std::int64_t width, std::int64_t height, SourceBitmap& bitmap);
+
+// How a picture is stored: the bytes of one row (padding and filter bytes
+// included), the bits of one pixel, and the most bytes of rows that the rest
+// of the file can hold.
+struct StoredRows {
+    std::int64_t rowBytes;
+    std::int64_t bitsPerPixel;
+    std::int64_t bytesHeld;
+};
+
+// Refuses a picture of more pixels than a sprite cell can index, or one that
+// its file falls short of by more than 16777216 pixels or bytes; then makes
+// the zero-filled plane.
+void MakePixelPlane(const Sheet& sheet, const StoredRows& rows, SourceBitmap& bitmap);
+
+// "> Scanning N bytes of pixeldata...".
+void PrintScanningLine(std::int64_t bytes);
+
+// Palette indexes of 1, 2, 4 or 8 bits, leftmost pixel in the highest bits.
+void UnpackIndexes(const std::uint8_t* row, std::size_t bits, std::size_t width, std::uint8_t* indexes);
+
+// A plane of colour indexes: 0-3 (0 and 1 with -hires), 255 read as 0.
+// Refuses the sheet with a line for every other index; otherwise closes it
+// and reports the pixels of index 255.
+void CheckColorIndexes(const Sheet& sheet, SourceBitmap& bitmap);
+
+// -colors: the plane's palette indexes become C64 colours, the palette's
+// opaque entries recognised as a whole; an entry marked transparent gives
+// kTransparent. An index beyond the palette gets a line of its own and
+// refuses the sheet.
+void MapPaletteIndexes(const Sheet& sheet, const std::vector<Rgb>& palette, const std::vector<bool>& transparent,
+                       SourceBitmap& bitmap, RecognisedColors& recognised);
+
+// -colors: closes the sheet and shows which RGB values became which C64
+// colour, and how many pixels are transparent.
+void FinishColors(const Sheet& sheet, const SourceBitmap& bitmap, const RecognisedColors& recognised);
