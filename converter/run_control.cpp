@@ -44,8 +44,10 @@ void FailRun(const RunOptions& options, std::initializer_list<Text> lines)
 void FailUnsupportedRun(const RunOptions& options, std::initializer_list<Text> lines)
 {
     PrintLines(lines);
-    PrintLines({"> pixmold BETA VERSION !", "> ERROR: Function not supported yet..", "",
-                "> Press RETURN To Continue...."});
-    ReadLine();
+    PrintLines({"> pixmold BETA VERSION !", "> ERROR: Function not supported yet..", ""});
+    if (!options.errorLevel || options.waitForReturn) {
+        PrintLine("> Press RETURN To Continue....");
+        ReadLine();
+    }
     EndProgram(FailureCode(options));
 }

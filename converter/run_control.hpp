@@ -39,6 +39,7 @@ struct RunOptions {
 [[noreturn]] void FailRun(const RunOptions& options, std::initializer_list<Text> lines);
 
 // The end of a run whose picture cannot be converted: its lines, then the
-// unsupported-function lines and a wait for RETURN, with or without -p; exit
-// code 1 under -errorlevel.
+// unsupported-function lines and a wait for RETURN, with or without -p, for a
+// program started by a double click. Under -errorlevel, for a build script,
+// only -p waits; the exit code is 1.
 [[noreturn]] void FailUnsupportedRun(const RunOptions& options, std::initializer_list<Text> lines);

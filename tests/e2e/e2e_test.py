@@ -544,12 +544,16 @@ CASES += [dict(c, name=c["name"] + ", -errorlevel", args=c["args"] + ["-errorlev
           for name, code in (("-h", 0), ("credits", 0), ("typical run", 0), ("no -s at all", 1),
                              ("a missing bitmap", 1),
                              ("an empty file", 1), ("bad colours, a line each in plane order", 1),
-                             ("a 24-bit picture", 1), ("A.b.BMP is a bitmap", 1), ("-p after an error", 1),
+                             ("A.b.BMP is a bitmap", 1), ("-p after an error", 1),
                              ("source file in a missing folder", 1), ("source file on a full disk", 1),
                              ("-colors, no choice converts every sprite", 1), ("-colors refuses -bg 16", 1),
                              ("-colors refuses 16 bits", 1), ("-hires refuses a 24-bit picture", 1),
                              ("-b over the SpritePad file", 1), ("-b on a full disk", 1))
           if c["name"] == name]
+# A build script is never stalled: under -errorlevel only -p waits after a picture that cannot be converted.
+CASES += [dict(c, name=c["name"] + ", -errorlevel" + " -p" * p, args=c["args"] + ["-errorlevel"] + ["-p"] * p, code=1,
+               console=c["console"][:len(c["console"]) - 1 + p], waits=bool(p)) for c in CASES if c["name"] == "a 24-bit picture"
+          for p in (0, 1)]
 
 
 def credits_problem(lines):
