@@ -11,6 +11,7 @@ does not end within a few seconds of the program's own start-up time fails.
 
 import argparse
 import os
+import random
 import select
 import struct
 import shutil
@@ -22,8 +23,8 @@ import threading
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from sheets import (COLODORE, HIRES, OTHERS, PAIRED, PEPTO, ROWS, bmp, changed, color, crlf, grid,  # noqa: E402
-                    paint, shared_text, source, sprites, spritepad)
+from sheets import (CHANNELS, COLODORE, HIRES, OTHERS, PAIRED, PEPTO, ROWS, bmp, changed, color, crlf, grid,  # noqa: E402
+                    paint, png, shared_text, source, sprites, spritepad)
 
 USAGE = ["> Usage: pixmoldxx.exe -s <sourcefile> -d <destination file> <parameter List>", "",
          ">   -? -h -help This helptext.", ">   -s    <sourcefile> uncompressed 256color bitmap file.",
@@ -514,6 +515,113 @@ CASES = [
          + EXIT))
 ]
 
+
+# PNG: the sheets of cases above again as PNG files, in every colour type, depth, interlacing and row filter, must
+# give the same lines (bar the Scanning line's count) and the same files.
+def twin(name, data, bits, colors=None, more=()):
+    """The case of that name with its sheet as a.png; colors: the lines that replace its Color lines."""
+    c = next(c for c in CASES if c["name"] == name)
+    bitmap = next(n for n in c["files"] if n.endswith(".bmp"))
+    width, height = struct.unpack_from("<ii", c["files"][bitmap], 18)
+    console = [scan((width * bits + 7) // 8 * abs(height))[0] if line.startswith("> Scanning") else line
+               for line in c["console"] if colors is None or not line.startswith("> Color ")]
+    console[1:1] = colors or []
+    args = ["a.png" if a == bitmap else a for a in c["args"]] + list(more)
+    return dict(c, name="PNG of %d bits per pixel, %s %s" % (bits, " ".join(more), name), args=args, console=console,
+                files={"a.png": data})
+
+
+def indexes_of(bitmap):
+    """The colour indexes of an 8-bit BMP of our writer, top row first."""
+    width, height, start = *struct.unpack_from("<ii", bitmap, 18), struct.unpack_from("<i", bitmap, 10)[0]
+    return [list(bitmap[start + width * y:][:width]) for y in reversed(range(height))]
+
+
+def ramp(depth):
+    return [k * (255 // (2 ** depth - 1)) * 0x010101 for k in range(2 ** depth)]
+
+
+GREYS = {0: 0x00, 11: 0x44, 12: 0x88, 15: 0xCC, 1: 0xFF}  # C64 colours as 4-bit grey levels (times 17)
+GREY_PAINTED = paint(grid(3, 3, table=PAIRED), SHARED, [12, 15] * 4 + [12], 3)
+BLACK_WHITE = paint(grid(3, 3, table=HIRES), (0,), [1] * 9, 3)
+GREY_RGB = {c: v * 0x010101 for c, v in GREYS.items()}
+ALL_CLEAR = [[(9, 9, 9, 0)] * 24] * 21
+CLEAR = [[(*PEPTO[c].to_bytes(3, "big"), 255) if c else (0x12, 0x34, 0x56, 0) for c in row] for row in PAINTED]
+CLEARED = ["> Transparent: %d pixels, read as the background" % sum(row.count(0) for row in PAINTED)]
+DAMAGED = "> Error: PNG file is damaged: %s."
+GOOD = png(grid(2, 2), palette=ramp(2), depth=2)
+NOISE = png([[random.Random(x * 999 + y).getrandbits(2) for x in range(240)] for y in range(42)], palette=ramp(2),
+            depth=2, split=1000)
+CASES += [
+    colored("-colors, greys", [], sheet(GREY_PAINTED, GREY_RGB), recognised(GREY_PAINTED, GREY_RGB),
+            owns=[12, 15] * 4 + [12], painted=GREY_PAINTED),
+    colored("-colors -hires, black and white", ["-hires"], sheet(BLACK_WHITE), recognised(BLACK_WHITE), HIRES_CELLS,
+            (0,), [1] * 9, BLACK_WHITE),
+]
+CASES += [
+    twin(name, png(indexes_of(CASES[[c["name"] for c in CASES].index(name)]["files"][bitmap]), depth=depth,
+                   palette=ramp(depth), interlace=interlace, filters=filters), depth)
+    for name, bitmap, depth, interlace, filters in (
+        ("typical run", "s.bmp", 8, False, (0,)), ("typical run", "s.bmp", 2, True, (0, 1, 2, 3, 4)),
+        ("typical run", "s.bmp", 4, False, (4, 3, 2, 1, 0)), ("-hires nine sprites with -e", "a.bmp", 1, True, (1,)),
+        ("bad colours, a line each in plane order", "a.bmp", 8, True, (2, 3, 4, 0, 1)),
+        ("index 255 is reported and read as 0", "a.bmp", 8, False, (3, 4)))
+] + [
+    twin(name, png(picture, kind, depth, palette, interlace=interlace, filters=filters), depth * CHANNELS[kind])
+    for name, picture, kind, depth, palette, interlace, filters in (
+        ("-colors, 16 shuffled palette entries, -acme -hex", [[ORDER.index(c) for c in row] for row in PAINTED], 3,
+         8, [PEPTO[c] for c in ORDER], True, (4, 1)),
+        ("-colors, the used colours alone, 4 bits", [[USED.index(c) for c in row] for row in PAINTED], 3, 4,
+         [PEPTO[c] for c in USED], False, (1, 2, 3, 4, 0)),
+        ("-colors -hires, 1 bits", [[c // 7 for c in row] for row in HIRES_PAINTED], 3, 1, [PEPTO[6], PEPTO[7]],
+         False, (2,)),
+        ("-colors, 24 bits, top-down", [[tuple(PEPTO[c].to_bytes(3, "big")) for c in row] for row in PAINTED], 2, 8,
+         (), True, (0, 1, 2, 3, 4)),
+        ("-colors, 24 bits, top-down", [[tuple(257 * v for v in PEPTO[c].to_bytes(3, "big")) + (65535,)
+                                         for c in row] for row in PAINTED], 6, 16, (), False, (4,)),
+        ("-colors, greys", [[GREYS[c] // 17 for c in row] for row in GREY_PAINTED], 0, 4, (), False, (1,)),
+        ("-colors, greys", [[GREYS[c] * 257 for c in row] for row in GREY_PAINTED], 0, 16, (), True, (2, 4)),
+        ("-colors, greys", [[(GREYS[c], 255) for c in row] for row in GREY_PAINTED], 4, 8, (), False, (3,)),
+        ("-colors -hires, black and white", [[c for c in row] for row in BLACK_WHITE], 0, 1, (), True, (0,)),
+        ("-colors -hires, black and white", [[3 * c for c in row] for row in BLACK_WHITE], 0, 2, (), False, (4,)))
+] + [
+    # Pixels of alpha 0 are the background, whatever colour they store; they count for no colour.
+    twin("-bg alone implies -colors", png(CLEAR, 6), 32, recognised(PAINTED)[1:] + CLEARED),
+    twin("-bg alone implies -colors", png([[ORDER.index(c) for c in row] for row in PAINTED], 3, 8,
+                                          [PEPTO[c] | 0x123456 * (c == 0) for c in ORDER],
+                                          trns=bytes(255 * (c != 0) for c in ORDER)), 8, recognised(PAINTED)[1:] + CLEARED),
+    case("PNG all transparent", COLORS[:1] + ["a.png"] + COLORS[2:], scan(2016) + ["> Transparent: 504 pixels, read as the background",
+                                                      "> Colors: " + shared_text((0, 1, 2)), scan(0, 1)[1]]
+         + wrote("out.asm") + saved("o.spr", "with the sheet's colors"), {"a.png": png(ALL_CLEAR, 6)}, {
+             "out.asm": crlf(source([(0, 0, [("." * 24, (0, 0, 0))] * 21)], shared=(0, 1, 2), owns=[12])),
+             "o.spr": bytes([0, 1, 2] + [0] * 63 + [140])}),
+    case("PNG of RGB pixels without -colors", CONVERT[:1] + ["a.png"] + CONVERT[2:], [
+        "> Error: PNG of 16-bit RGB pixels (color type 2) has no palette indexes; use -colors to read its colors."]
+         + EXIT, {"a.png": png([[(0, 0, 0)] * 24] * 21, 2, 16)}),
+    case("PNG index beyond its palette with -colors", COLORS[:1] + ["a.png"] + COLORS[2:], scan(4536) + [
+        "> Error: Pixel (X5,Y3) uses palette entry 200 of 12",
+        "> Error: Pixel (X71,Y62) uses palette entry 12 of 12"] + EXIT,
+         {"a.png": png(indexes_of(BEYOND), palette=[PEPTO[c] for c in USED])}),
+] + [
+    case("PNG " + name, ["-s", "a.png", "-d", "out.asm", "-e", "o.spr"], lines, {"a.png": data})
+    for name, data, lines in (
+        ("signature copied as text", GOOD.replace(b"\r\n", b"\n", 1), [
+            DAMAGED % "its signature is wrong (was it copied as text?)"] + EXIT),
+        ("header checksum", GOOD[:29] + bytes([GOOD[29] ^ 1]) + GOOD[30:], [
+            DAMAGED % "the checksum (CRC) of a chunk is wrong"] + EXIT),
+        ("cut short", GOOD[:-20], [DAMAGED % "it ends too early"] + EXIT),
+        ("cut in its rows", NOISE[:len(NOISE) // 2], scan(2520) + [DAMAGED % "it ends too early"] + EXIT),
+        ("without IEND", GOOD[:-12], scan(504) + [DAMAGED % "it ends too early"] + EXIT),
+        ("broken compressed data", png(grid(2, 2), palette=[0], idat=b"x\x9c" + bytes(range(40))), [
+            DAMAGED % "its compressed picture data is broken"] + EXIT),
+        ("bit depth 3", png(grid(1, 1), ihdr=struct.pack(">IIBBBBB", 24, 21, 3, 3, 0, 0, 0)), [
+            DAMAGED % "invalid bit depth"] + EXIT),
+        ("palette missing", png(grid(1, 1)), [DAMAGED % "its palette (PLTE) is missing"] + EXIT),
+        ("width 40", png([[0] * 40] * 21, palette=[0]), [BAD_WIDTH]),
+        ("height 20", png([[0] * 24] * 20, palette=[0]), [BAD_HEIGHT]),
+        ("of 504 million pixels in 60 bytes", GOOD[:16] + struct.pack(">II", 24000, 21000) + GOOD[24:], [TOO_LARGE]),
+        ("wider than any sheet", GOOD[:16] + struct.pack(">II", 2 ** 31 - 24, 21) + GOOD[24:], [TOO_LARGE]))
+]
 
 # -b: the sprites as the source assembles them, 63 data bytes and the align byte 0 each.
 BIN = b"".join(SPR[3 + 64 * n:66 + 64 * n] + b"\0" for n in range(4))
