@@ -4,9 +4,11 @@
     tools_test.py --tool imagemagick --program build/linux-x64/converter/pixmold [--emulator-word W]
 
 A writer (imagemagick, netpbm, pillow) saves the test sheet in each of its BMP
-forms: the sheet of colour indexes, and (-colors) the sheet of C64 colours in
-whatever depth the tool picks. The program's files for that BMP must equal,
-byte for byte, its files for the same sheet saved by the test's own BMP writer.
+and PNG forms: the sheet of colour indexes (where the tool keeps them), and
+(-colors) the sheet of C64 colours in whatever depth and colour type the tool
+picks; optipng re-encodes the test's own PNG files. The program's files for
+that sheet must equal, byte for byte, its files for the same sheet saved by the
+test's own BMP writer.
 An assembler (acme, xa65, 64tass, ca65) must turn the decimal and the -hex
 source, unchanged (-acme for ACME, -ca65 for 64tass and ca65), into the bytes of
 the -b file: the SpritePad file's sprite bytes, each followed by the align byte
@@ -27,16 +29,16 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "e2e"))
-from sheets import PAIRED, PEPTO, bmp, grid, paint  # noqa: E402
+from sheets import PAIRED, PEPTO, bmp, grid, paint, png  # noqa: E402
 
 # 96 x 84 pixels, 16 sprites, a source file of 17 KB; one 0 pixel in seven is drawn as 255.
 SHEET = [[255 if v == 0 and (x + 3 * y) % 7 == 0 else v for x, v in enumerate(row)] for y, row in enumerate(grid(4, 4))]
 # The same size in C64 colours: black, dark grey and white shared, each sprite with a colour of its own.
 PAINTED = paint(grid(4, 4, table=PAIRED), (0, 11, 1), [2, 3, 4, 5, 6, 7, 8, 9, 10, 12, 13, 14, 15, 2, 3, 4], 4)
 USED = sorted({c for row in PAINTED for c in row})
-PILLOW = "/usr/bin/python3 -c \"from PIL import Image; sheet = Image.open('sheet.%s'); %s.save('tool.bmp')\""
+PILLOW = "/usr/bin/python3 -c \"from PIL import Image; sheet = Image.open('sheet.%s'); %s.save('tool.%s')\""
 PALETTE = "p = Image.frombytes('P', sheet.size, sheet.tobytes()); p.putpalette(bytes(range(256)) * 3); p"
-WRITERS = ("imagemagick", "netpbm", "pillow")
+WRITERS = ("imagemagick", "netpbm", "pillow", "optipng")
 ASSEMBLERS = {"acme": "echo '*=$1000' >main.a && echo '!source \"s.asm\"' >>main.a && acme -f plain -o out.bin main.a",
               "xa65": "xa -o out.bin s.asm", "64tass": "64tass --quiet -Wall --nostart -o out.bin s.asm",
               "ca65": "ca65 -o s.o s.asm && ld65 -t none -o out.bin s.o"}
@@ -48,11 +50,21 @@ TOOLS = {
         "/usr/bin/convert sheet.pgm +dither -remap ramp.pgm -compress None tool.bmp"], "-colors": [
         "/usr/bin/convert sheet.ppm tool.bmp", "/usr/bin/convert sheet.ppm BMP3:tool.bmp",
         "/usr/bin/convert sheet.ppm -type TrueColor tool.bmp",
-        "/usr/bin/convert sheet.ppm -type TrueColorAlpha tool.bmp"]}),
-    "netpbm": (["ppmtobmp"], [], {"": ["ppmtobmp -quiet -bpp=8 -mapfile=ramp.pgm sheet.pgm >tool.bmp"], "-colors": [
-        "ppmtobmp -quiet sheet.ppm >tool.bmp", "ppmtobmp -quiet -bpp=24 sheet.ppm >tool.bmp"]}),
-    "pillow": (["/usr/bin/python3 with PIL (python3-pil)"], [], {"": [PILLOW % ("pgm", "sheet"), PILLOW % (
-        "pgm", PALETTE)], "-colors": [PILLOW % ("ppm", "sheet"), PILLOW % ("ppm", "sheet.convert('RGBA')")]}),
+        "/usr/bin/convert sheet.ppm -type TrueColorAlpha tool.bmp", "/usr/bin/convert sheet.ppm tool.png",
+        "/usr/bin/convert sheet.ppm PNG24:tool.png", "/usr/bin/convert sheet.ppm -interlace PNG PNG32:tool.png",
+        "/usr/bin/convert sheet.ppm PNG48:tool.png"]}),
+    "netpbm": (["ppmtobmp", "pnmtopng"], [], {"": ["ppmtobmp -quiet -bpp=8 -mapfile=ramp.pgm sheet.pgm >tool.bmp"],
+                                               "-colors": ["ppmtobmp -quiet sheet.ppm >tool.bmp",
+                                                           "ppmtobmp -quiet -bpp=24 sheet.ppm >tool.bmp",
+                                                           "pnmtopng sheet.ppm >tool.png",
+                                                           "pnmtopng -interlace sheet.ppm >tool.png"]}),
+    "pillow": (["/usr/bin/python3 with PIL (python3-pil)"], [], {"": [PILLOW % ("pgm", "sheet", "bmp"), PILLOW % (
+        "pgm", PALETTE, "bmp"), PILLOW % ("pgm", PALETTE, "png")], "-colors": [
+        PILLOW % ("ppm", "sheet", "bmp"), PILLOW % ("ppm", "sheet.convert('RGBA')", "bmp"),
+        PILLOW % ("ppm", "sheet", "png"), PILLOW % ("ppm", "sheet.convert('RGBA')", "png")]}),
+    # optipng picks other depths, colour types and palettes: a palette of greys becomes grey pixels.
+    "optipng": (["optipng"], [], {"-colors": ["optipng -quiet -out tool.png rgb.png",
+                                              "optipng -quiet -o4 -i1 -out tool.png palette.png"]}),
     "acme": (["acme"], ["-acme"], {}), "xa65": (["xa"], [], {}), "64tass": (["64tass"], ["-ca65"], {}),
     "ca65": (["ca65", "ld65"], ["-ca65"], {}),
     "make": (["make", "acme"], [], {}),
@@ -82,11 +94,12 @@ def write(folder, files):
 
 
 def convert(options, bitmap, flags):
-    """The program's source, SpritePad and binary files for a BMP, or a problem."""
+    """The program's source, SpritePad and binary files for a BMP or a PNG, or a problem."""
+    sheet = "a.png" if bitmap.startswith(b"\x89PNG") else "a.bmp"
     with tempfile.TemporaryDirectory(prefix="pixmold-tools-") as folder:
-        write(folder, {"a.bmp": bitmap})
+        write(folder, {sheet: bitmap})
         try:
-            subprocess.run(options.emulator_word + [options.program, "-s", "a.bmp", "-d", "s.asm", "-e", "s.spr",
+            subprocess.run(options.emulator_word + [options.program, "-s", sheet, "-d", "s.asm", "-e", "s.spr",
                                                     "-b", "s.bin"] + flags, cwd=folder, capture_output=True,
                            timeout=options.limit)
         except subprocess.TimeoutExpired:
@@ -103,9 +116,14 @@ def run_command(options, command, flags, own):
         write(folder, {"sheet.pgm": b"P5 96 84 255\n" + b"".join(bytes(row) for row in SHEET),
                        "sheet.ppm": b"P6 96 84 255\n" + b"".join(PEPTO[c].to_bytes(3, "big") for row in PAINTED
                                                                  for c in row),
-                       "ramp.pgm": b"P5 256 1 255\n" + bytes(range(256)), "s.asm": own[0]})
+                       "ramp.pgm": b"P5 256 1 255\n" + bytes(range(256)), "s.asm": own[0],
+                       "rgb.png": png([[tuple(PEPTO[c].to_bytes(3, "big")) for c in row] for row in PAINTED], 2),
+                       "palette.png": png([[USED.index(c) for c in row] for row in PAINTED], 3, 8,
+                                          [PEPTO[c] for c in USED])})
         problem = shell(command, folder, options.limit)
-        result = os.path.join(folder, "tool.bmp" if options.tool in WRITERS else "out.bin")
+        made = ("tool.png", "tool.bmp") if options.tool in WRITERS else ("out.bin",)
+        result = next((name for name in made if os.path.exists(os.path.join(folder, name))), made[-1])
+        result = os.path.join(folder, result)
         if problem or not os.path.exists(result):
             return problem or "no " + os.path.basename(result)
         data = open(result, "rb").read()
