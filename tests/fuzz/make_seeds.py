@@ -24,7 +24,7 @@ seeds = {
 }
 # -colors: a C64 palette in a shuffled order, and the same sheet in every depth (the tests' own BMP writer).
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-from sheets import PEPTO, bmp as sheet  # noqa: E402
+from sheets import CHANNELS, PEPTO, bmp as sheet, png  # noqa: E402
 order = [9, 4, 0, 15, 13, 2, 11, 7, 1, 14, 5, 3, 8, 12, 10, 6]
 colors = [[(0, 11, [2, 6][x // 24], 1)[(x // 2 + y) % 4] for x in range(48)] for y in range(42)]
 indexes = [[order.index(c) for c in row] for row in colors]
@@ -38,6 +38,17 @@ seeds.update({
     "colors-bitfields": sheet(rgb, bits=32, rgb=(), compression=3, masks=masks),
     "colors-bitfields-124": sheet(rgb, bits=32, rgb=(), compression=3, masks=masks, info_size=124),
 })
+# PNG: every colour type and depth, interlaced and not, with tRNS where it applies.
+for kind, depths in ((0, (1, 2, 4, 8, 16)), (2, (8, 16)), (3, (1, 2, 4, 8)), (4, (8, 16)), (6, (8, 16))):
+    for depth in depths:
+        top = (1 << depth) - 1  # palette indexes 0-3 (0-1 of 1 bit), else the range of the samples
+        picture = [[tuple(v * top // 3 for _ in range(CHANNELS[kind])) if CHANNELS[kind] > 1 else
+                    v % (top + 1) if kind == 3 else v * top // 3 for v in row]
+                   for row in [[(x // 2 + y) % 4 for x in range(48)] for y in range(42)]]
+        trns = {0: b"\0\0", 2: b"\0" * 6, 3: b"\0\x80"}.get(kind)
+        for interlace in (False, True):
+            seeds["png-%d-%d%s" % (kind, depth, "-adam7" * interlace)] = png(
+                picture, kind, depth, [PEPTO[c] for c in order][:(1 << depth) * (kind == 3)], trns, interlace, (0, 1, 2, 3, 4))
 words = {"BM": b"BM"}
 for name, value in [("w24", 24), ("w48", 48), ("w4800", 4800), ("wm24", -24), ("h21", 21), ("h42", 42),
                     ("hm21", -21), ("h4200", 4200), ("i108", 108), ("i124", 124), ("c256", 256), ("c257", 257),
@@ -48,7 +59,10 @@ for value in (1, 4, 8, 24, 32):
     words["bits%d" % value] = struct.pack("<h", value)
 words.update(px0123=b"\0\1\2\3", px255=b"\xff", px4=b"\x04", px254=b"\xfe", comp3=b"\x03\0\0\0",
              mask_r=b"\0\0\xff\0", mask_g=b"\0\xff\0\0", mask_b=b"\xff\0\0\0", black=b"\0\0\0\0",
-             pepto_grey=b"\x44\x44\x44\0", pepto_red=b"\x2b\x37\x68\0", white=b"\xff\xff\xff\0")
+             pepto_grey=b"\x44\x44\x44\0", pepto_red=b"\x2b\x37\x68\0", white=b"\xff\xff\xff\0",
+             png=b"\x89PNG\r\n\x1a\n", png_lf=b"\x89PNG\n\x1a\n")
+words.update(("chunk_" + name, name.encode()) for name in
+             "IHDR PLTE IDAT IEND tRNS gAMA cHRM sRGB iCCP tEXt zTXt iTXt bKGD pHYs sBIT hIST sPLT tIME oFFs eXIf".split())
 
 if len(sys.argv) != 3:
     sys.exit(__doc__)
