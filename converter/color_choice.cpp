@@ -2,44 +2,22 @@
 
 #include <algorithm>
 #include <bit>
+#include <map>
 
 #include "c64_colors.hpp"
 #include "cell_size.hpp"
-#include "runtime/console.hpp"
 
 namespace {
 
-using ColorSet = unsigned; // bit n for C64 colour n
 using Pair = std::array<std::uint8_t, 2>;
 
 constexpr MachineWord kCellWidth = kSpriteWidth;
 constexpr MachineWord kCellHeight = kSpriteHeight;
-
-// One cell at the columns that are read: every column of a hires sprite, the
-// left one of each pair of a multicolour sprite. Zeroed when made.
-struct CellScan {
-    ColorSet colors;
-    std::int64_t splitPairs; // multicolour: pairs whose right pixel has another colour
-    MachineWord firstSplitX; // picture position of the first such pair
-    MachineWord firstSplitY;
-};
-
-struct SheetScan {
-    MachineWord columns = 0; // cells in a band
-    std::vector<CellScan> cells;
-    std::array<std::int64_t, kC64ColorCount> pixels{}; // read pixels of each colour
-    std::array<std::int64_t, kC64ColorCount> users{};  // cells that use each colour
-};
-
-// A choice of shared colours and how many cells it converts.
-struct Choice {
-    SharedColors colors;
-    std::int64_t fits = -1;
-};
+constexpr ColorSet kTransparentSet = ColorSet{1} << kTransparent;
 
 ColorSet SetOf(std::uint8_t color)
 {
-    return 1U << color;
+    return ColorSet{1} << color;
 }
 
 // A decimal colour number 0-15 of one or two digits; none for anything else.
@@ -69,86 +47,138 @@ std::optional<Pair> ColorPair(const Text& text)
     return first && second ? std::optional<Pair>(Pair{*first, *second}) : std::nullopt;
 }
 
-// One row of a cell, whose top-left pixel is at x, y; step 2 reads the left
-// pixel of each pair. A transparent pixel is the background under every
-// choice, so it counts for none.
-void ScanCellRow(const std::uint8_t* pixels, MachineWord step, MachineWord x, MachineWord y, CellScan& cell,
-                 SheetScan& scan)
+// One row of a cell. Hires reads every column; multicolour the left pixel of
+// each pair, and notes whether the pair's pixels are alike. A transparent
+// pixel is the background under every choice, so it is read as no colour.
+void ScanCellRow(const std::uint8_t* pixels, bool hires, CellColors& cell, SheetColors& sheet)
 {
-    for (MachineWord column = 0; column < kCellWidth; column += step) {
-        const std::uint8_t color = pixels[column];
-        if (color != kTransparent) {
-            cell.colors |= SetOf(color);
-            scan.pixels[color] += 1;
+    for (MachineWord column = 0; column < kCellWidth; column += hires ? 1 : 2) {
+        const std::uint8_t left = pixels[column];
+        if (left != kTransparent) {
+            cell.read |= SetOf(left);
+            sheet.pixels[left] += 1;
+            cell.pixels[left] += 1;
         }
-        if (step == 2 && pixels[column + 1] != color) {
-            if (cell.splitPairs == 0) {
-                cell.firstSplitX = x + column;
-                cell.firstSplitY = y;
-            }
-            cell.splitPairs += 1;
+        if (hires) {
+            continue;
         }
-    }
-}
-
-SheetScan ScanSheet(const SourceBitmap& bitmap, bool hires)
-{
-    SheetScan scan;
-    scan.columns = bitmap.width / kCellWidth;
-    scan.cells.resize(static_cast<std::size_t>(scan.columns * (bitmap.height / kCellHeight))); // not negative
-    // A picture without cells may still claim 2147483646 rows: none is scanned.
-    for (MachineWord y = 0; y < bitmap.height && !scan.cells.empty(); y += 1) {
-        const std::uint8_t* row = bitmap.pixels.data() + y * bitmap.width;
-        CellScan* band = scan.cells.data() + y / kCellHeight * scan.columns;
-        for (MachineWord cell = 0; cell < scan.columns; cell += 1) {
-            ScanCellRow(row + cell * kCellWidth, hires ? 1 : 2, cell * kCellWidth, y, band[cell], scan);
+        const std::uint8_t right = pixels[column + 1];
+        if (right != kTransparent) {
+            cell.pixels[right] += 1;
         }
-    }
-    for (const CellScan& cell : scan.cells) {
-        for (std::uint8_t color = 0; color < kC64ColorCount; color += 1) {
-            scan.users[color] += (cell.colors & SetOf(color)) != 0;
-        }
-    }
-    return scan;
-}
-
-Text PositionText(MachineWord x, MachineWord y)
-{
-    return "(X" + DecimalText(x) + ",Y" + DecimalText(y) + ")";
-}
-
-Text SpriteText(const SheetScan& scan, std::size_t number)
-{
-    const MachineWord cell = static_cast<MachineWord>(number); // a vector index
-    return "Sprite " + DecimalText(cell) + " " +
-           PositionText(cell % scan.columns * kCellWidth, cell / scan.columns * kCellHeight);
-}
-
-void WarnOfSplitPairs(const SheetScan& scan)
-{
-    for (std::size_t number = 0; number < scan.cells.size(); number += 1) {
-        const CellScan& cell = scan.cells[number];
-        if (cell.splitPairs > 0) {
-            PrintLine("> Warning: " + SpriteText(scan, number) + " has pixel pairs of two colors: " +
-                      DecimalText(cell.splitPairs) + ", the first at " +
-                      PositionText(cell.firstSplitX, cell.firstSplitY) + "; each shows its left pixel");
+        if (left == right) {
+            cell.uniform |= SetOf(left);
+        } else {
+            cell.partners[left] |= SetOf(right);
+            cell.partners[right] |= SetOf(left);
         }
     }
 }
 
-// How many cells use at most one colour besides the shared ones.
-std::int64_t CountFits(const SheetScan& scan, ColorSet shared)
+// Whether every split pair that does not hold the overlay colour is a
+// transparent pixel beside one of the background, which shows alike.
+bool SplitOnlyBy(const CellColors& cell, std::uint8_t background, ColorSet overlay)
 {
-    std::int64_t fits = 0;
-    for (const CellScan& cell : scan.cells) {
-        fits += std::popcount(cell.colors & ~shared) <= 1;
+    for (std::uint8_t color = 0; color <= kTransparent; color += 1) {
+        const ColorSet alike = color == kTransparent ? SetOf(background) : color == background ? kTransparentSet : 0;
+        if ((SetOf(color) & overlay) == 0 && (cell.partners[color] & ~overlay & ~alike) != 0) {
+            return false;
+        }
     }
-    return fits;
+    return true;
+}
+
+// Whether a hires overlay of this colour over a multicolour sprite shows every
+// pixel of the cell exactly: the pairs it does not cover are alike, and those
+// it covers half show their other pixel, all in at most one colour besides
+// the shared ones.
+bool OverlayShowsCell(const CellColors& cell, const SharedColors& colors, std::uint8_t overlay)
+{
+    const ColorSet covered = SetOf(overlay);
+    const ColorSet beneath = (cell.uniform & ~covered) | cell.partners[overlay];
+    return SplitOnlyBy(cell, colors.background, covered) &&
+           std::popcount(beneath & ~SharedSet(colors, false) & ~kTransparentSet) <= 1;
+}
+
+// Of the colours whose overlay shows the cell exactly, the one of fewest
+// pixels, then the lower number; never the background, which shows the screen.
+std::uint8_t OverlayColor(const CellColors& cell, const SharedColors& colors)
+{
+    std::uint8_t best = kNoOverlay;
+    for (std::uint8_t color = 0; color < kTransparent; color += 1) {
+        const bool fewer = best == kNoOverlay || cell.pixels[color] < cell.pixels[best];
+        if (cell.pixels[color] > 0 && color != colors.background && fewer && OverlayShowsCell(cell, colors, color)) {
+            best = color;
+        }
+    }
+    return best;
+}
+
+// How a cell converts under a choice.
+struct Verdict {
+    bool converts;
+    std::uint8_t overlay;
+};
+
+// A cell converts when it uses at most one colour besides the shared ones at
+// the columns read. With -overlay, one that is not also free of split pairs
+// becomes an overlay pair where one shows it exactly.
+Verdict Judge(const CellColors& cell, const SharedColors& colors, bool hires, bool overlay)
+{
+    const bool fits = std::popcount(cell.read & ~SharedSet(colors, hires)) <= 1;
+    if (!overlay || (fits && SplitOnlyBy(cell, colors.background, 0))) {
+        return {fits, kNoOverlay};
+    }
+    const std::uint8_t color = OverlayColor(cell, colors);
+    return {fits || color != kNoOverlay, color};
+}
+
+// Cells of the same colours convert alike: each kind is judged once, the
+// most frequent first. Without -overlay only the colours read matter.
+using CellKinds = std::vector<std::pair<CellColors, std::int64_t>>;
+
+CellKinds KindsOf(const SheetColors& sheet, bool overlay)
+{
+    std::map<CellColors, std::int64_t> counts;
+    for (const CellColors& cell : sheet.cells) {
+        counts[overlay ? cell : CellColors{cell.read}] += 1;
+    }
+    CellKinds kinds(counts.begin(), counts.end());
+    std::stable_sort(kinds.begin(), kinds.end(), [](const auto& a, const auto& b) { return a.second > b.second; });
+    return kinds;
+}
+
+// How many cells a choice converts, and how many of them as overlay pairs.
+struct Tally {
+    SharedColors colors;
+    std::int64_t converts = -1;
+    std::int64_t overlays = 0;
+};
+
+// Counts until the choice can no longer do better than the best so far.
+Tally Count(const CellKinds& kinds, const SharedColors& colors, const Tally& best, bool hires, bool overlay)
+{
+    Tally tally{colors, 0, 0};
+    std::int64_t left = 0;
+    for (const auto& [cell, count] : kinds) {
+        left += count;
+    }
+    const std::int64_t cells = left;
+    for (const auto& [cell, count] : kinds) {
+        if (tally.converts + left < best.converts || (best.converts == cells && tally.overlays >= best.overlays)) {
+            break;
+        }
+        const Verdict verdict = Judge(cell, colors, hires, overlay);
+        tally.converts += verdict.converts ? count : 0;
+        tally.overlays += verdict.overlay != kNoOverlay ? count : 0;
+        left -= count;
+    }
+    return tally;
 }
 
 // The colours in order of preference: the most pixels first for a
 // background, the most cells first for a shared multicolour; then the lower number.
-std::vector<std::uint8_t> Ranked(const SheetScan& scan, bool byCells, ColorSet left)
+std::vector<std::uint8_t> Ranked(const SheetColors& sheet, bool byCells, ColorSet left)
 {
     std::vector<std::uint8_t> colors;
     for (std::uint8_t color = 0; color < kC64ColorCount; color += 1) {
@@ -156,8 +186,8 @@ std::vector<std::uint8_t> Ranked(const SheetScan& scan, bool byCells, ColorSet l
             colors.push_back(color);
         }
     }
-    const auto rank = [&scan, byCells](std::uint8_t color) {
-        return std::pair(byCells ? scan.users[color] : std::int64_t{}, scan.pixels[color]);
+    const auto rank = [&sheet, byCells](std::uint8_t color) {
+        return std::pair(byCells ? sheet.users[color] : std::int64_t{}, sheet.pixels[color]);
     };
     std::stable_sort(colors.begin(), colors.end(),
                      [&rank](std::uint8_t a, std::uint8_t b) { return rank(a) > rank(b); });
@@ -166,25 +196,25 @@ std::vector<std::uint8_t> Ranked(const SheetScan& scan, bool byCells, ColorSet l
 
 // The pairs of shared multicolours to try with a background, in order of the
 // cells that use them, the more used one as multicolour 1.
-std::vector<Pair> PairsToTry(const SheetScan& scan, const FixedColors& fixed, std::uint8_t background)
+std::vector<Pair> PairsToTry(const SheetColors& sheet, const FixedColors& fixed, std::uint8_t background)
 {
     if (fixed.multicolors) {
         return {*fixed.multicolors};
     }
-    const std::vector<std::uint8_t> colors = Ranked(scan, true, ~SetOf(background));
+    const std::vector<std::uint8_t> colors = Ranked(sheet, true, ~SetOf(background));
     std::vector<Pair> pairs;
     for (std::size_t first = 0; first < colors.size(); first += 1) {
         for (std::size_t second = first + 1; second < colors.size(); second += 1) {
             pairs.push_back({colors[first], colors[second]});
         }
     }
-    std::stable_sort(pairs.begin(), pairs.end(), [&scan](const Pair& a, const Pair& b) {
-        return scan.users[a[0]] + scan.users[a[1]] > scan.users[b[0]] + scan.users[b[1]];
+    std::stable_sort(pairs.begin(), pairs.end(), [&sheet](const Pair& a, const Pair& b) {
+        return sheet.users[a[0]] + sheet.users[a[1]] > sheet.users[b[0]] + sheet.users[b[1]];
     });
     return pairs;
 }
 
-std::vector<std::uint8_t> BackgroundsToTry(const SheetScan& scan, const FixedColors& fixed)
+std::vector<std::uint8_t> BackgroundsToTry(const SheetColors& sheet, const FixedColors& fixed)
 {
     if (fixed.background) {
         return {*fixed.background};
@@ -193,23 +223,26 @@ std::vector<std::uint8_t> BackgroundsToTry(const SheetScan& scan, const FixedCol
     if (fixed.multicolors) {
         left &= ~(SetOf((*fixed.multicolors)[0]) | SetOf((*fixed.multicolors)[1]));
     }
-    return Ranked(scan, false, left);
+    return Ranked(sheet, false, left);
 }
 
-// The first choice in order of preference that converts every cell, or else
-// the first that converts the most.
-Choice BestChoice(const SheetScan& scan, const FixedColors& fixed, bool hires)
+// Converts more cells, or as many (all of them) with fewer overlay pairs.
+bool Better(const Tally& tally, const Tally& best, std::int64_t cells)
 {
-    Choice best;
-    for (const std::uint8_t background : BackgroundsToTry(scan, fixed)) {
-        const std::vector<Pair> pairs = hires ? std::vector<Pair>{{15, 1}} : PairsToTry(scan, fixed, background);
+    return tally.converts > best.converts || (tally.converts == cells && tally.overlays < best.overlays);
+}
+
+Tally BestTally(const SheetColors& sheet, const FixedColors& fixed, bool hires, bool overlay)
+{
+    const CellKinds kinds = KindsOf(sheet, overlay);
+    const std::int64_t cells = std::ssize(sheet.cells);
+    Tally best;
+    for (const std::uint8_t background : BackgroundsToTry(sheet, fixed)) {
+        const std::vector<Pair> pairs = hires ? std::vector<Pair>{{15, 1}} : PairsToTry(sheet, fixed, background);
         for (const Pair& pair : pairs) {
-            const ColorSet shared = hires ? SetOf(background) : SetOf(background) | SetOf(pair[0]) | SetOf(pair[1]);
-            const std::int64_t fits = CountFits(scan, shared);
-            if (fits > best.fits) {
-                best = {{background, pair[0], pair[1]}, fits};
-            }
-            if (fits == std::ssize(scan.cells)) {
+            const Tally tally = Count(kinds, {background, pair[0], pair[1]}, best, hires, overlay);
+            best = Better(tally, best, cells) ? tally : best;
+            if (best.converts == cells && best.overlays == 0) {
                 return best;
             }
         }
@@ -217,45 +250,14 @@ Choice BestChoice(const SheetScan& scan, const FixedColors& fixed, bool hires)
     return best;
 }
 
-ColorSet SharedSet(const SharedColors& colors, bool hires)
-{
-    const ColorSet background = SetOf(colors.background);
-    return hires ? background
-                 : background | SetOf(colors.multicolor1) | SetOf(colors.multicolor2);
-}
-
-// The colours of the set in rising order, each with its name.
-Text OwnColorsText(ColorSet own)
-{
-    Text text;
-    for (; own != 0; own &= own - 1) {
-        const auto color = static_cast<std::uint8_t>(std::countr_zero(own)); // 0-15
-        text += (text.empty() ? "" : ", ") + ColorText(color);
-    }
-    return text;
-}
-
-[[noreturn]] void RefuseSheet(const RunOptions& options, const SheetScan& scan, const Choice& choice)
-{
-    PrintLine("> Error: No choice of shared colors converts all " + DecimalText(std::ssize(scan.cells)) +
-              " sprites; this one converts " + DecimalText(choice.fits) + ":");
-    PrintLine("> Colors: " + SharedColorsText(choice.colors, options.hiresSprites));
-    const ColorSet shared = SharedSet(choice.colors, options.hiresSprites);
-    for (std::size_t number = 0; number < scan.cells.size(); number += 1) {
-        const ColorSet own = scan.cells[number].colors & ~shared;
-        if (std::popcount(own) > 1) {
-            PrintLine("> Error: " + SpriteText(scan, number) + " has " + DecimalText(std::popcount(own)) +
-                      " colors of its own: " + OwnColorsText(own));
-        }
-    }
-    FailRun(options, {"> Exit program... No data converted.", ""});
-}
-
 } // namespace
 
 FixedColors ReadFixedColors(const RunOptions& options)
 {
     FixedColors fixed;
+    if (options.overlay && options.hiresSprites) {
+        FailRun(options, {"> Error: -overlay needs multicolour sprites."});
+    }
     if (options.fixedMulticolors && options.hiresSprites) {
         FailRun(options, {"> Error: -mc has no meaning for hires sprites."});
     }
@@ -282,14 +284,43 @@ FixedColors ReadFixedColors(const RunOptions& options)
     return fixed;
 }
 
-SharedColors ChooseSharedColors(const RunOptions& options, const SourceBitmap& bitmap, const FixedColors& fixed)
+ColorSet SharedSet(const SharedColors& colors, bool hires)
 {
-    const SheetScan scan = ScanSheet(bitmap, options.hiresSprites);
-    WarnOfSplitPairs(scan);
-    const Choice choice = BestChoice(scan, fixed, options.hiresSprites);
-    if (choice.fits < std::ssize(scan.cells)) {
-        RefuseSheet(options, scan, choice);
+    const ColorSet background = SetOf(colors.background);
+    return hires ? background : background | SetOf(colors.multicolor1) | SetOf(colors.multicolor2);
+}
+
+SheetColors ScanSheetColors(const SourceBitmap& bitmap, bool hires)
+{
+    SheetColors sheet;
+    sheet.columns = bitmap.width / kCellWidth;
+    sheet.cells.resize(static_cast<std::size_t>(sheet.columns * (bitmap.height / kCellHeight))); // not negative
+    // A picture without cells may still claim 2147483646 rows: none is scanned.
+    for (MachineWord y = 0; y < bitmap.height && !sheet.cells.empty(); y += 1) {
+        const std::uint8_t* row = bitmap.pixels.data() + y * bitmap.width;
+        CellColors* band = sheet.cells.data() + y / kCellHeight * sheet.columns;
+        for (MachineWord cell = 0; cell < sheet.columns; cell += 1) {
+            ScanCellRow(row + cell * kCellWidth, hires, band[cell], sheet);
+        }
     }
-    PrintLine("> Colors: " + SharedColorsText(choice.colors, options.hiresSprites));
-    return choice.colors;
+    for (const CellColors& cell : sheet.cells) {
+        for (std::uint8_t color = 0; color < kC64ColorCount; color += 1) {
+            sheet.users[color] += (cell.read & SetOf(color)) != 0;
+        }
+    }
+    return sheet;
+}
+
+ColorChoice ChooseColors(const SheetColors& sheet, const FixedColors& fixed, bool hires, bool overlay)
+{
+    const Tally best = BestTally(sheet, fixed, hires, overlay);
+    ColorChoice choice{best.colors, {}, {}};
+    for (std::size_t number = 0; number < sheet.cells.size(); number += 1) {
+        const Verdict verdict = Judge(sheet.cells[number], best.colors, hires, overlay);
+        choice.overlays.push_back(verdict.overlay);
+        if (!verdict.converts) {
+            choice.unfit.push_back(number);
+        }
+    }
+    return choice;
 }

@@ -2,12 +2,15 @@
 // is the background, 01 and 11 the two shared multicolours and 10 each
 // sprite's own colour; in hires the bit 0 is the background and 1 the
 // sprite's own colour. What -bg and -mc do not fix is chosen so that every
-// sprite converts, when any choice does.
+// cell converts, when any choice does; with -overlay a cell that no sprite
+// shows exactly may become a multicolour sprite under a hires one.
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "picture.hpp"
 #include "run_control.hpp"
@@ -19,11 +22,43 @@ struct FixedColors {
     std::optional<std::array<std::uint8_t, 2>> multicolors; // 01 and 11
 };
 
-// Reads -bg and -mc; a value that is no colour number 0-15, equal numbers, or
-// -mc with -hires end the run with a line that says so.
+// Reads -bg and -mc; a value that is no colour number 0-15, equal numbers,
+// -mc with -hires, or -overlay with -hires end the run with a line that says so.
 FixedColors ReadFixedColors(const RunOptions& options);
 
-// Warns of every sprite whose pixel pairs hold two colours, then chooses the
-// shared colours; ends the run, naming every sprite that does not fit, when no
-// choice converts them all.
-SharedColors ChooseSharedColors(const RunOptions& options, const SourceBitmap& bitmap, const FixedColors& fixed);
+using ColorSet = std::uint32_t; // bit n for C64 colour n, bit 16 for transparent pixels
+
+// What the search needs to know of one cell. A pair is split when its two
+// pixels differ; partners[c] holds the colours that share a split pair with c.
+struct CellColors {
+    ColorSet read = 0;    // the colours of the columns read, transparent pixels left out
+    ColorSet uniform = 0; // multicolour: the colours of the pairs whose pixels are alike
+    std::array<ColorSet, kTransparent + 1> partners{};
+    std::array<std::uint16_t, kTransparent> pixels{}; // of each colour, in every column
+    auto operator<=>(const CellColors&) const = default;
+};
+
+struct SheetColors {
+    MachineWord columns = 0;            // cells in a band
+    std::vector<CellColors> cells;      // by cell number
+    std::array<std::int64_t, kTransparent> pixels{}; // read pixels of each colour
+    std::array<std::int64_t, kTransparent> users{};  // cells that use each colour
+};
+
+// Every cell's colours; multicolour reads the left pixel of each pair.
+SheetColors ScanSheetColors(const SourceBitmap& bitmap, bool hires);
+
+struct ColorChoice {
+    SharedColors colors;
+    std::vector<std::uint8_t> overlays; // by cell: the colour of its hires overlay, or kNoOverlay
+    std::vector<std::size_t> unfit;     // the cells that convert under no sprite, in order
+};
+
+// The colours a choice shares: the background, and in multicolour the two
+// multicolours.
+ColorSet SharedSet(const SharedColors& colors, bool hires);
+
+// The first choice, in order of preference, under which every cell converts,
+// with -overlay the one of these that needs the fewest overlay pairs; when
+// none converts every cell, the first that converts the most.
+ColorChoice ChooseColors(const SheetColors& sheet, const FixedColors& fixed, bool hires, bool overlay);

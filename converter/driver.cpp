@@ -4,6 +4,7 @@
 
 #include "binary_writer.hpp"
 #include "color_choice.hpp"
+#include "color_report.hpp"
 #include "runtime/console.hpp"
 #include "sheet_reader.hpp"
 #include "source_writer.hpp"
@@ -73,6 +74,12 @@ void SetSpritePadFile(RunOptions& options, const Text& name)
     options.exportSpritePad = true;
 }
 
+void SetOverlay(RunOptions& options, const Text&)
+{
+    options.overlay = true;
+    options.realColors = true;
+}
+
 void SetBinaryFile(RunOptions& options, const Text& name)
 {
     options.binaryFile = name;
@@ -100,6 +107,7 @@ const OptionEntry kOptions[] = {
     {"-mc", kCounted, kTakesName, SetFixedMulticolors},
     {"-b", kCounted, kTakesName, SetBinaryFile},
     {"-errorlevel", kCounted, kNoName, [](RunOptions& options, const Text&) { options.errorLevel = true; }},
+    {"-overlay", kCounted, kNoName, SetOverlay},
 };
 
 const OptionEntry* FindOption(const Text& parameter)
@@ -201,6 +209,19 @@ void WriteOutputs(const RunOptions& options, const SpriteTable& sprites)
     }
 }
 
+// -colors: the shared colours and the overlay pairs, chosen and reported; in
+// index mode the fixed colours and none.
+ColorChoice ChooseSheetColors(const RunOptions& options, const SourceBitmap& bitmap, const FixedColors& fixed)
+{
+    if (!options.realColors) {
+        return {};
+    }
+    const SheetColors sheet = ScanSheetColors(bitmap, options.hiresSprites);
+    const ColorChoice choice = ChooseColors(sheet, fixed, options.hiresSprites, options.overlay);
+    ReportColorChoice(options, bitmap, sheet, choice);
+    return choice;
+}
+
 [[noreturn]] void Run(RunOptions& options)
 {
     const Text banner = BannerText();
@@ -220,8 +241,8 @@ void WriteOutputs(const RunOptions& options, const SpriteTable& sprites)
     }
     const FixedColors fixed = ReadFixedColors(options);
     const SourceBitmap bitmap = LoadSourceBitmap(options);
-    const SharedColors colors = options.realColors ? ChooseSharedColors(options, bitmap, fixed) : SharedColors();
-    const SpriteTable sprites = ConvertSprites(options, bitmap, colors);
+    const ColorChoice choice = ChooseSheetColors(options, bitmap, fixed);
+    const SpriteTable sprites = ConvertSprites(options, bitmap, choice.colors, choice.overlays);
     WriteOutputs(options, sprites);
     EndRun(options);
 }

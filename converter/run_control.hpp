@@ -23,6 +23,7 @@ struct RunOptions {
     bool showUsage = false;
     bool hiresSprites = false; // -hires: single-colour sprites, one bit per picture column
     bool realColors = false;   // -colors, -bg, -mc: the picture's colours, not its indexes
+    bool overlay = false;      // -overlay: a cell may become a multicolour sprite under a hires one
     std::optional<Text> fixedBackground;  // -bg N as given
     std::optional<Text> fixedMulticolors; // -mc N,M as given
     std::uint8_t countedOptions = 0; // one byte: 256 counted options wrap to 0

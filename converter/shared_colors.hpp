@@ -12,6 +12,9 @@ struct SharedColors {
     std::uint8_t multicolor2 = 1;  // white
 };
 
+// -overlay: a cell's overlay colour, or this for a cell of one sprite.
+constexpr std::uint8_t kNoOverlay = 0xFF;
+
 // "0 (black)".
 Text ColorText(std::uint8_t color);
 

@@ -48,16 +48,23 @@ void BuildDataLine(const RunOptions& options, const SpriteCell& cell, std::size_
 }
 
 // The 64th byte of a sprite: 0 to align the next one, or with -colors the
-// SpritePad attribute byte, which holds the sprite's own colour.
-Text LastByteLine(const RunOptions& options, const SpriteCell& cell)
+// SpritePad attribute byte, which holds the sprite's own colour, and names
+// the sprite of an overlay pair that lies over or under this one.
+Text LastByteLine(const RunOptions& options, MachineWord spriteNumber, const SpriteCell& cell)
 {
     if (!options.realColors) {
         return "\t" + options.byteDirective + "\t0\t" + options.commentMarker + " align byte";
     }
     Text line = "\t" + options.byteDirective + "\t";
     AppendByteValue(options, cell.attribute, line);
-    return line + "\t" + options.commentMarker + " sprite color " + ColorText(cell.attribute & 15) +
-           (options.hiresSprites ? "" : ", multicolor");
+    line += "\t" + options.commentMarker + " sprite color " + ColorText(cell.attribute & 15);
+    if (options.hiresSprites) {
+        return line;
+    }
+    if ((cell.attribute & 128) == 0) {
+        return line + ", over sprite " + DecimalText(spriteNumber - 1);
+    }
+    return line + ", multicolor" + ((cell.attribute & 16) != 0 ? ", under sprite " + DecimalText(spriteNumber + 1) : "");
 }
 
 // Writes one line and, with -v, shows it on the console.
@@ -78,7 +85,7 @@ void WriteSprite(const RunOptions& options, FileHandle file, MachineWord spriteN
         BuildDataLine(options, cell, row, line);
         EmitLine(options, file, line);
     }
-    EmitLine(options, file, LastByteLine(options, cell));
+    EmitLine(options, file, LastByteLine(options, spriteNumber, cell));
     WriteLine(file, "");
     if (options.verbose) {
         PrintLine("");

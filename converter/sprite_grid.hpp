@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <vector>
 
 #include "picture.hpp"
 #include "run_control.hpp"
@@ -11,8 +13,10 @@
 // The whole phase: the progress line, the multicolour test (which ends the run
 // for a picture without index 2 or 3; with -colors there is none), then the
 // cells and their encoding. With -colors the pixels are C64 colours, shown by
-// the shared colours and each sprite's own.
-SpriteTable ConvertSprites(const RunOptions& options, const SourceBitmap& bitmap, const SharedColors& colors);
+// the shared colours and each sprite's own; overlays holds each cell's
+// overlay colour (-overlay), or is empty.
+SpriteTable ConvertSprites(const RunOptions& options, const SourceBitmap& bitmap, const SharedColors& colors,
+                           const std::vector<std::uint8_t>& overlays);
 
 // Appends row 0-20 of the cell drawn as 24 characters: "." for index 0, else
 // the index's digit, odd columns included.
