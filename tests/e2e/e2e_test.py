@@ -185,15 +185,23 @@ def swapped(cells):
 
 
 def read_back(spr, picture, hires):
-    """Where a pixel, read back from the SpritePad file with its colours, differs from the picture at a column
-    that is read."""
+    """Where a pixel, read back from the SpritePad file with its colours as the C64 shows them, differs from the
+    picture: at every column of an overlay pair (the sprite beneath has bit 4 set, the hires one over it follows),
+    else at the columns read."""
+    sprites, cells = [spr[n:n + 64] for n in range(3, len(spr), 64)], []
+    while sprites:
+        sprite = sprites.pop(0)
+        cells.append((sprite, sprites.pop(0) if sprite[63] & 16 else None))
     for y, row in enumerate(picture):
-        for x in range(0, len(row), 1 if hires else 2):
-            sprite = spr[3 + 64 * (y // 21 * (len(row) // 24) + x // 24):][:64]
-            bits = sprite[3 * (y % 21) + x % 24 // 8] << x % 8 & 255
+        for x in range(len(row)):
+            sprite, over = cells[y // 21 * (len(row) // 24) + x // 24]
+            read = x if hires else x & ~1
+            bits = sprite[3 * (y % 21) + read % 24 // 8] << read % 8 & 255
             shown = (spr[0], sprite[63] & 15)[bits >> 7] if hires else \
                 (spr[0], spr[1], sprite[63] & 15, spr[2])[bits >> 6]
-            if shown != row[x]:
+            if over and over[3 * (y % 21) + x % 24 // 8] << x % 8 & 128:
+                shown = over[63] & 15
+            if shown != row[x] and (over or x == read):
                 return ["o.spr shows color %d at (%d,%d), not %d" % (shown, x, y, row[x])]
     return []
 
@@ -621,6 +629,46 @@ CASES += [
         ("height 20", png([[0] * 24] * 20, palette=[0]), [BAD_HEIGHT]),
         ("of 504 million pixels in 60 bytes", GOOD[:16] + struct.pack(">II", 24000, 21000) + GOOD[24:], [TOO_LARGE]),
         ("wider than any sheet", GOOD[:16] + struct.pack(">II", 2 ** 31 - 24, 21) + GOOD[24:], [TOO_LARGE]))
+]
+
+# -overlay: five cells on black, sharing dark grey and white. 0 fits; 1 has a light blue outline one pixel wide
+# on odd columns; 2 has pairs of red and light blue, as many of each (red, the lower number, is the overlay);
+# 3 has more red (light blue, of fewer pixels, is); 4 has red and pairs of two colours that no overlay shows.
+OUTLINED = [0, 14, 11, 11, 11, 11, 2, 2, 2, 2, 1, 1, 1, 1, 0, 14] + [0] * 8
+OVERLAID = [row + OUTLINED + [0] * 8 + [2, 14] * 4 + [0] * 16 + [2, 14] * 4 + [2] * 4 + [0] * 4 +
+            [11, 2, 11, 2, 1, 4, 1, 4] + [2] * 16 for row in paint(grid(1, 1, table=PAIRED), SHARED, [6], 1)]
+OVERLAID_CELLS = sprites(1, 1, table=PAIRED) + [(x, 0, [row] * 21) for x, row in (
+    (24, ("..111122223333..........", (22, 188, 0))), (24, (".1.............1........", (64, 1, 0))),
+    (48, ("........22222222........", (0, 170, 0))), (48, ("........1.1.1.1.........", (0, 170, 0))),
+    (72, ("........222222222222....", (0, 170, 160))), (72, (".........1.1.1.1........", (0, 85, 0))),
+    (96, ("111133332222222222222222", (95, 170, 170))))]
+OVERLAID_BYTES = [134, 146, 14, 158, 2, 146, 14, 130]
+OVERLAYS = ["> Overlay: sprite %d over sprite %d (X%d,Y0), color %s" % (n + 1, n, x, color(c))
+            for n, x, c in ((1, 24, 14), (3, 48, 2), (5, 72, 14))]
+LOST = "> Warning: Sprite 7 (X96,Y0) has pixel pairs of two colors: 84, the first at (X96,Y0); each shows its left pixel"
+CASES += [
+    case("-overlay, " + name, ["-s", "a.bmp", "-d", "out.asm", "-e", "o.spr", "-overlay"] + args,
+         scan(2520) + recognised(OVERLAID) + [LOST, "> Colors: " + shared_text(SHARED)] + OVERLAYS + [
+             "> Converting 8 sprites to C64 format (3 overlay pairs)"] + wrote("out.asm") + saved(
+             "o.spr", "with the sheet's colors"), {"a.bmp": sheet(OVERLAID)}, {
+             "out.asm": crlf(source(OVERLAID_CELLS, *form, shared=SHARED, attributes=OVERLAID_BYTES)),
+             "o.spr": spritepad(OVERLAID_CELLS, shared=SHARED, attributes=OVERLAID_BYTES)}, painted=OVERLAID)
+    for name, args, form in (("-bg and -mc fixed", ["-bg", "0", "-mc", "11,1"], ("", False)),
+                             # Red is in the most cells, but as a shared multicolour it leaves cell 0 with two
+                             # colours of its own, which takes a fourth overlay pair.
+                             ("the colours that need the fewest overlays chosen", ["-hex", "-ca65"], ("-ca65", True)))
+] + [
+    dict(c, name=c["name"] + ", -overlay", args=c["args"] + ["-overlay"], console=[
+        line + " (0 overlay pairs)" if line.startswith("> Converting") else line for line in c["console"]])
+    for c in CASES if c["name"] == "-colors, 16 palette entries in C64 order"
+] + [
+    case("-overlay, a cell of three colours of its own", COLORS + ["-overlay", "-mc", "11,1"], scan(504) + [
+        "> Color 0 (black): 000000", "> Color 2 (red): 68372B", "> Color 3 (cyan): 70A4B2",
+        "> Color 4 (purple): 6F3D86", "> Error: No choice of shared colors converts all 1 sprites; this one converts 0:",
+        "> Colors: " + shared_text(SHARED), "> Error: Sprite 0 (X0,Y0) has 3 colors of its own: 2 (red), 3 (cyan), "
+        "4 (purple)"] + EXIT, {"a.bmp": sheet([[0] * 18 + [2, 2, 3, 3, 4, 4]] * 21)}),
+    case("-overlay with -hires", COLORS + ["-hires", "-overlay"], ["> Error: -overlay needs multicolour sprites."],
+         {"a.bmp": sheet(PAINTED)}),
 ]
 
 # -b: the sprites as the source assembles them, 63 data bytes and the align byte 0 each.

@@ -111,9 +111,10 @@ def shared_text(shared):
                                                           for n, c in enumerate(shared[1:], 1)])
 
 
-def source(cells, syntax="", hexadecimal=False, shared=None, owns=None):
+def source(cells, syntax="", hexadecimal=False, shared=None, owns=None, attributes=None):
     """The lines of the source file of these cells, in the syntax of "", "-acme" or "-ca65"; with shared
-    colours (-colors) the colour line and each sprite's attribute byte with its own colour."""
+    colours (-colors) the colour line and each sprite's attribute byte, from its own colour or given whole
+    (-overlay: bit 4 for the sprite under an overlay, bit 7 clear for the overlay)."""
     marker, directive = SYNTAX[syntax]
     value = ("$%02X" if hexadecimal else "%d").__mod__
     lines = ["\t%s created using pixmold by -zarn / QTV | Mossgrove" % marker, ("\t%s " % marker).ljust(69, "-")]
@@ -122,8 +123,11 @@ def source(cells, syntax="", hexadecimal=False, shared=None, owns=None):
         lines.append("%s SPRITE %d  - Offset: (%d,%d)" % (marker, number, x, y))
         lines += ["\t%s\t%s\t\t%s %s" % (directive, ", ".join(map(value, data)), marker, picture)
                   for picture, data in rows]
-        last = "0\t%s align byte" % marker if not shared else "%s\t%s sprite color %s%s" % (value(attribute(
-            shared, owns[number])), marker, color(owns[number]), ", multicolor" * (len(shared) == 3))
+        byte = (attributes or [attribute(shared, own) for own in owns])[number] if shared else 0
+        pair = ", under sprite %d" % (number + 1) if byte & 16 else ", over sprite %d" % (number - 1) \
+            if len(shared or ()) == 3 and byte < 128 else ""
+        last = "0\t%s align byte" % marker if not shared else "%s\t%s sprite color %s%s%s" % (
+            value(byte), marker, color(byte & 15), ", multicolor" * (byte >> 7), pair)
         lines += ["\t%s\t%s" % (directive, last), ""]
     return lines
 
@@ -132,11 +136,11 @@ def attribute(shared, own):
     return own | 128 * (len(shared) == 3)
 
 
-def spritepad(cells, attribute=140, shared=(0, 15, 1), owns=None):
-    """The SpritePad file; with owns, each sprite's attribute byte holds its own colour."""
+def spritepad(cells, attribute=140, shared=(0, 15, 1), owns=None, attributes=None):
+    """The SpritePad file; with owns, each sprite's attribute byte holds its own colour; attributes: each whole."""
+    attributes = attributes or [owns[n] | attribute & 128 if owns else attribute for n in range(len(cells))]
     return bytes((list(shared) + [15, 1])[:3]) + b"".join(
-        bytes(sum((list(d) for _, d in rows), []) + [owns[n] | attribute & 128 if owns else attribute])
-        for n, (_, _, rows) in enumerate(cells))
+        bytes(sum((list(d) for _, d in rows), []) + [attributes[n]]) for n, (_, _, rows) in enumerate(cells))
 
 
 def crlf(lines):
