@@ -36,6 +36,8 @@ SHEET = [[255 if v == 0 and (x + 3 * y) % 7 == 0 else v for x, v in enumerate(ro
 # The same size in C64 colours: black, dark grey and white shared, each sprite with a colour of its own.
 PAINTED = paint(grid(4, 4, table=PAIRED), (0, 11, 1), [2, 3, 4, 5, 6, 7, 8, 9, 10, 12, 13, 14, 15, 2, 3, 4], 4)
 USED = sorted({c for row in PAINTED for c in row})
+# -overlay: a light blue pixel right of the first pixel of each row of a cell, where that is background.
+OUTLINED = [[14 if x % 24 == 1 and row[x - 1] == 0 else c for x, c in enumerate(row)] for row in PAINTED]
 PILLOW = "/usr/bin/python3 -c \"from PIL import Image; sheet = Image.open('sheet.%s'); %s.save('tool.%s')\""
 PALETTE = "p = Image.frombytes('P', sheet.size, sheet.tobytes()); p.putpalette(bytes(range(256)) * 3); p"
 WRITERS = ("imagemagick", "netpbm", "pillow", "optipng")
@@ -129,7 +131,7 @@ def run_command(options, command, flags, own):
         data = open(result, "rb").read()
     if result.endswith(".bin"):
         spr = own[1]
-        sprites = spr[3:] if "-colors" in flags else b"".join(spr[3 + 64 * n:66 + 64 * n] + b"\0"
+        sprites = spr[3:] if "-colors" in flags or "-overlay" in flags else b"".join(spr[3 + 64 * n:66 + 64 * n] + b"\0"
                                                               for n in range(len(spr) // 64))
         return None if data == sprites == own[2] else "the binary differs from the sprite bytes or the -b file"
     files, problem = convert(options, data, flags)
@@ -176,11 +178,12 @@ def main():
         print("\n".join(problems) or "ok   make")
         return 1 if problems else 0
     if options.tool in ASSEMBLERS:
-        commands = {form: [ASSEMBLERS[options.tool]] for form in ("", "-hex", "-colors", "-colors -hex")}
+        commands = {form: [ASSEMBLERS[options.tool]] for form in ("", "-hex", "-colors", "-colors -hex", "-overlay -hex")}
     failures = runs = 0
     for form, form_commands in commands.items():
-        sheet = bmp([[USED.index(c) for c in row] for row in PAINTED], rgb=[PEPTO[c] for c in USED]) \
-            if "-colors" in form else bmp(SHEET)
+        painted = OUTLINED if "-overlay" in form else PAINTED
+        sheet = bmp([[USED.index(c) for c in row] for row in painted], rgb=[PEPTO[c] for c in USED]) \
+            if "-colors" in form or "-overlay" in form else bmp(SHEET)
         own, problem = convert(options, sheet, flags + form.split())
         for command in form_commands:
             problem = problem or run_command(options, command, flags + form.split(), own)
