@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <limits>
 
+#include "assignment.hpp"
+
 namespace {
 
 constexpr std::size_t kColors = kC64ColorCount;
@@ -175,64 +177,18 @@ Costs CostsOf(const Shades& input, const Spread& spread, const Shades& reference
     return costs;
 }
 
-// The Hungarian method's state, 1-based; column 0 holds the row being added.
-struct Potentials {
-    std::array<std::int64_t, kColors + 1> row{};
-    std::array<std::int64_t, kColors + 1> column{};
-    std::array<std::size_t, kColors + 1> rowOfColumn{};
-};
-
-// Adds a row to the matching along the shortest augmenting path, keeping the potentials feasible.
-void AddRow(const Costs& costs, std::size_t row, Potentials& p)
-{
-    std::array<std::int64_t, kColors + 1> slack;
-    slack.fill(std::numeric_limits<std::int64_t>::max());
-    std::array<std::size_t, kColors + 1> previous{};
-    std::array<bool, kColors + 1> used{};
-    std::size_t column = 0;
-    for (p.rowOfColumn[0] = row; p.rowOfColumn[column] != 0; ) {
-        used[column] = true;
-        const std::size_t from = p.rowOfColumn[column];
-        std::size_t next = 0;
-        for (std::size_t j = 1; j <= kColors; j += 1) {
-            const std::int64_t reduced = costs[from - 1][j - 1] - p.row[from] - p.column[j];
-            if (!used[j] && reduced < slack[j]) {
-                slack[j] = reduced;
-                previous[j] = column;
-            }
-            next = !used[j] && (next == 0 || slack[j] < slack[next]) ? j : next;
-        }
-        const std::int64_t delta = slack[next];
-        for (std::size_t j = 0; j <= kColors; j += 1) {
-            if (used[j]) {
-                p.row[p.rowOfColumn[j]] += delta;
-                p.column[j] -= delta;
-            } else {
-                slack[j] -= delta;
-            }
-        }
-        column = next;
-    }
-    // Flips the path: each column on it takes the row of the column before.
-    while (column != 0) {
-        const std::size_t back = previous[column];
-        p.rowOfColumn[column] = p.rowOfColumn[back];
-        column = back;
-    }
-}
-
-// The minimum-cost one-to-one assignment (Hungarian method, O(n^3)) and its cost.
+// The minimum-cost one-to-one assignment and its cost.
 Match Assign(const Costs& costs)
 {
-    Potentials potentials;
-    for (std::size_t row = 1; row <= kColors; row += 1) {
-        AddRow(costs, row, potentials);
+    CostMatrix matrix;
+    for (const auto& row : costs) {
+        matrix.emplace_back(row.begin(), row.end());
     }
+    const std::vector<std::size_t> columns = MinimumCostAssignment(matrix);
     Match match{};
-    for (std::size_t j = 1; j <= kColors; j += 1) {
-        const std::size_t row = potentials.rowOfColumn[j] - 1;
-        match.assignment[row] = j - 1;
-        match.cost += costs[row][j - 1];
+    for (std::size_t row = 0; row < kColors; row += 1) {
+        match.assignment[row] = columns[row];
+        match.cost += costs[row][columns[row]];
     }
     return match;
 }

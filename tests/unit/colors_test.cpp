@@ -1,0 +1,116 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <limits>
+#include <numeric>
+#include <random>
+#include <string>
+
+#include "converter/assignment.hpp"
+#include "converter/c64_colors.hpp"
+#include "converter/color_choice.hpp"
+
+namespace {
+
+std::int64_t CostOf(const CostMatrix& costs, const std::vector<std::size_t>& columns)
+{
+    std::int64_t cost = 0;
+    for (std::size_t row = 0; row < costs.size(); row += 1) {
+        cost += costs[row].at(columns.at(row));
+    }
+    return cost;
+}
+
+// One band of cells, each of 21 rows alike: a hexadecimal digit per pixel, t for a transparent one.
+SourceBitmap Band(const std::vector<std::string>& cells)
+{
+    SourceBitmap bitmap{static_cast<MachineWord>(24 * cells.size()), 21, {}, false};
+    for (int row = 0; row < 21; row += 1) {
+        for (const std::string& cell : cells) {
+            for (const char pixel : cell) {
+                const auto digit = static_cast<std::uint8_t>(std::string("0123456789abcdef").find(pixel));
+                bitmap.pixels.push_back(pixel == 't' ? kTransparent : digit);
+            }
+        }
+    }
+    return bitmap;
+}
+
+} // namespace
+
+TEST(MinimumCostAssignment, CostsNoMoreThanAnyPermutation)
+{
+    std::mt19937 random(7);
+    for (std::size_t n = 1; n <= 6; n += 1) {
+        for (int trial = 0; trial < 30; trial += 1) {
+            CostMatrix costs(n, std::vector<std::int64_t>(n));
+            for (auto& row : costs) {
+                std::generate(row.begin(), row.end(), [&random] { return static_cast<std::int64_t>(random() % 50); });
+            }
+            const std::vector<std::size_t> columns = MinimumCostAssignment(costs);
+            std::vector<std::size_t> permutation(n);
+            std::iota(permutation.begin(), permutation.end(), std::size_t{0});
+            EXPECT_TRUE(std::is_permutation(columns.begin(), columns.end(), permutation.begin()));
+            std::int64_t least = std::numeric_limits<std::int64_t>::max();
+            do {
+                least = std::min(least, CostOf(costs, permutation));
+            } while (std::next_permutation(permutation.begin(), permutation.end()));
+            EXPECT_EQ(CostOf(costs, columns), least) << n << " " << trial;
+        }
+    }
+}
+
+TEST(NearestC64Color, PublishedValuesExactlyOthersByDistance)
+{
+    const std::pair<Rgb, std::uint8_t> cases[] = {
+        {0x000000, 0}, {0xFFFFFF, 1}, {0x68372B, 2}, {0x70A4B2, 3}, {0x6F3D86, 4}, {0x588D43, 5}, {0x352879, 6},
+        {0xB8C76F, 7}, {0x6F4F25, 8}, {0x433900, 9}, {0x9A6759, 10}, {0x444444, 11}, {0x6C6C6C, 12},
+        {0x9AD284, 13}, {0x6C5EB5, 14}, {0x959595, 15}, // Pepto
+        {0x813338, 2}, {0x2E2C9B, 6}, {0x9F9F9F, 15}, {0x101010, 0}, {0xE0A040, 8}, {0x0088FF, 14}, // others
+        {0x010101, 0}, {0xFEFEFE, 1}, {0x000040, 0}, {0x4C4C4C, 11}, {0x888888, 12}, {0xCCCCCC, 15},
+        {0xFF0000, 2}, {0x00FF00, 5}, {0x0000FF, 6}, {0xFFFF00, 7}, {0x60FF60, 13},
+    };
+    for (const auto& [rgb, color] : cases) {
+        EXPECT_EQ(NearestC64Color(rgb), color) << std::hex << rgb;
+    }
+}
+
+TEST(ChooseColors, TheFirstChoiceThatConvertsEveryCell)
+{
+    const std::uint8_t none = kNoOverlay;
+    const struct {
+        const char* name;
+        std::vector<std::string> cells;
+        FixedColors fixed;
+        bool hires;
+        bool overlay;
+        SharedColors colors;
+        std::vector<std::uint8_t> overlays;
+        std::vector<std::size_t> unfit;
+    } cases[] = {
+        {"the most pixels, then the lower numbers", {"000000000000000000112233"}, {}, false, false, {0, 1, 2},
+         {none}, {}},
+        {"fixed", {"000000000000000000112233"}, {3, {{2, 1}}}, false, false, {3, 2, 1}, {none}, {}},
+        {"the first that converts the most", {"000000000000000000112233", "000000000000112233445566"}, {}, false,
+         false, {0, 1, 2}, {none, none}, {1}},
+        {"hires", {"000000000000000011111111"}, {}, true, false, {0, 15, 1}, {none}, {}},
+        {"overlays of fewest pixels, then the lower number", {"000000002e2e2e2e00000000",
+                                                             "000000002e2e2e2e22220000"}, {0, {{11, 1}}}, false, true,
+         {0, 11, 1}, {2, 14}, {}},
+        {"no overlay where a transparent pixel pairs with the background, none of the background",
+         {"t0t0t0t0t0t0t0t0t0t0t0t0", "101010101010101010101010"}, {0, {{11, 1}}}, false, true, {0, 11, 1},
+         {none, 1}, {}},
+        {"an overlay for a cell of two colours of its own", {"00000000000000bb11112233"}, {0, {{11, 1}}}, false,
+         true, {0, 11, 1}, {2}, {}},
+    };
+    for (const auto& test : cases) {
+        const ColorChoice choice =
+            ChooseColors(ScanSheetColors(Band(test.cells), test.hires), test.fixed, test.hires, test.overlay);
+        const auto [background, first, second] = choice.colors;
+        EXPECT_EQ(std::vector<int>({background, first, second}),
+                  std::vector<int>({test.colors.background, test.colors.multicolor1, test.colors.multicolor2}))
+            << test.name;
+        EXPECT_EQ(choice.overlays, test.overlays) << test.name;
+        EXPECT_EQ(choice.unfit, test.unfit) << test.name;
+    }
+}
