@@ -18,7 +18,7 @@ constexpr const char* kColorNames[kColors] = {"black", "white", "red", "cyan", "
 // Emulators' and artists' palettes in C64 colour order: the references for single values and for whole tables.
 // No value appears in two of them as different colours, so each maps exactly to its own colour.
 constexpr std::size_t kPaletteCount = 15;
-constexpr Rgb kPalettes[kPaletteCount][kColors] = {
+constexpr std::array<std::array<Rgb, kColors>, kPaletteCount> kPalettes = {{
     {0x000000, 0xFFFFFF, 0x68372B, 0x70A4B2, 0x6F3D86, 0x588D43, 0x352879, 0xB8C76F, // Pepto
         0x6F4F25, 0x433900, 0x9A6759, 0x444444, 0x6C6C6C, 0x9AD284, 0x6C5EB5, 0x959595},
     {0x000000, 0xFFFFFF, 0x813338, 0x75CEC8, 0x8E3C97, 0x56AC4D, 0x2E2C9B, 0xEDF171, // Colodore
@@ -49,7 +49,7 @@ constexpr Rgb kPalettes[kPaletteCount][kColors] = {
         0xA04800, 0x472B1B, 0xC87870, 0x484848, 0x808080, 0x98FF98, 0x5090D0, 0xB8B8B8},
     {0x000000, 0xFFFFFF, 0x7C352B, 0x5AA6B1, 0x694185, 0x5D8643, 0x212E78, 0xCFBE6F, // Pepto NTSC (Sony)
         0x894A26, 0x5B3300, 0xAF6459, 0x434343, 0x6B6B6B, 0xA0CB84, 0x5665B3, 0x959595},
-};
+}};
 
 // Luma and the colour differences u and v by BT.601, scaled by 256. They stay whole numbers, so equal values are at
 // distance 0 in every build; the u and v rows sum to 0, so greys have none.
@@ -135,16 +135,14 @@ struct Match {
 
 constexpr double kMeanChroma = 40;
 constexpr double kCostUnit = 16;
-// When 16 colours form a C64 palette: the cheapest reference costs at most kMaxCost (about 33 a colour, luma range
-// 255), and the colours taken as black, white and the three greys have at most kGreyChroma of the mean chroma.
-// Measured on 232 C64 palettes (16 published ones, each also with gamma 0.8 and 1.25, brightness and saturation
-// changed, hue turned by 10 degrees and 4 bits a channel, and the colodore formula at many settings): they cost up
-// to 456, also with their own palette left out of the references (as for an unknown one), and their greys have at
-// most 0.12. Other 16-colour sets have four greys at most, so a grey goes to a colour: VGA 1.01, CGA/EGA 1.51
-// (though it costs only 242: C64S is a near copy of it), PICO-8 0.26, random colours 0.49 and up. The cost limit
-// leans to accepting, since refusing a C64 palette swaps its greys, while an odd palette taken still gets one colour
-// each; black, white, 3 greys and 11 random colours pass 6 times in 100.
-constexpr std::int64_t kMaxCost = 520 * 16;
+// When 16 colours form a C64 palette: the cheapest reference costs at most kC64PaletteCostLimit (about 33 a
+// colour, luma range 255; bench/palette_margin.py measures the C64 palettes against it), and the colours taken as
+// black, white and the three greys have at most kGreyChroma of the mean chroma. C64 palettes have greys of at most
+// 0.12; other 16-colour sets have four greys at most, so a grey goes to a colour: VGA 1.01, CGA/EGA 1.51 (though
+// it costs only 242: C64S is a near copy of it), PICO-8 0.26, random colours 0.49 and up. The cost limit leans to
+// accepting, since refusing a C64 palette swaps its greys, while an odd palette taken still gets one colour each;
+// black, white, 3 greys and 11 random colours pass 6 times in 100.
+constexpr std::int64_t kMaxCost = kC64PaletteCostLimit * 16;
 constexpr double kGreyChroma = 0.2;
 
 Spread SpreadOf(const Shades& shades)
@@ -202,13 +200,14 @@ Match MatchReference(const Shades& input, const Spread& spread, const Shades& re
     return Assign(CostsOf(input, spread, reference, fit));
 }
 
-Match BestMatch(const Shades& input, const Spread& spread)
+// The best match to the references, but the one numbered leftOut.
+Match BestMatch(const Shades& input, const Spread& spread, std::size_t leftOut)
 {
     Match best{{}, std::numeric_limits<std::int64_t>::max()};
-    for (const auto& palette : kPalettes) {
+    for (std::size_t number = 0; number < kPaletteCount; number += 1) {
         Shades reference;
-        std::transform(std::begin(palette), std::end(palette), reference.begin(), ShadeOf);
-        const Match match = MatchReference(input, spread, reference);
+        std::transform(kPalettes[number].begin(), kPalettes[number].end(), reference.begin(), ShadeOf);
+        const Match match = number == leftOut ? best : MatchReference(input, spread, reference);
         best = match.cost < best.cost ? match : best;
     }
     return best;
@@ -283,7 +282,7 @@ std::optional<std::vector<std::uint8_t>> MatchC64Palette(const std::vector<Rgb>&
     if (spread.lumaRange <= 0 || spread.meanChroma <= 0) {
         return std::nullopt; // all of one luma, or greys alone
     }
-    const Match match = BestMatch(input, spread);
+    const Match match = BestMatch(input, spread, kPaletteCount);
     if (!FormsC64Palette(input, spread, match)) {
         return std::nullopt;
     }
@@ -296,4 +295,20 @@ std::optional<std::vector<std::uint8_t>> MatchC64Palette(const std::vector<Rgb>&
                                                  : static_cast<std::uint8_t>(match.assignment[at])); // 0-15
     }
     return colors;
+}
+
+std::span<const std::array<Rgb, kC64ColorCount>> C64ReferencePalettes()
+{
+    return kPalettes;
+}
+
+double C64PaletteCost(const std::vector<Rgb>& colors, std::size_t leftOut)
+{
+    Shades input;
+    std::transform(colors.begin(), colors.begin() + kColors, input.begin(), ShadeOf);
+    const Spread spread = SpreadOf(input);
+    if (spread.lumaRange <= 0 || spread.meanChroma <= 0) {
+        return std::numeric_limits<double>::infinity();
+    }
+    return static_cast<double>(BestMatch(input, spread, leftOut).cost) / kCostUnit; // a cost, as a number
 }

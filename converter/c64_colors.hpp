@@ -2,8 +2,11 @@
 // nearest known palette entry, or a whole colour table at once.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <vector>
 
 constexpr std::uint8_t kC64ColorCount = 16;
@@ -19,3 +22,11 @@ std::uint8_t NearestC64Color(Rgb rgb);
 // one C64 colour per entry (equal RGB values get equal colours, distinct ones distinct colours); otherwise none.
 // Pure black (0x000000) as a 17th colour is taken for padding: the other 16 are matched, and it gets black.
 std::optional<std::vector<std::uint8_t>> MatchC64Palette(const std::vector<Rgb>& entries);
+
+// The C64 palettes the recognition knows, in C64 colour order.
+std::span<const std::array<Rgb, kC64ColorCount>> C64ReferencePalettes();
+
+// How far 16 distinct colours lie from the known palette that fits them best, but the one numbered leftOut; 16
+// colours that cost more than the limit are not taken for a C64 palette.
+double C64PaletteCost(const std::vector<Rgb>& colors, std::size_t leftOut);
+constexpr std::int64_t kC64PaletteCostLimit = 520;
