@@ -38,6 +38,9 @@ seeds.update({
     "colors-bitfields": sheet(rgb, bits=32, rgb=(), compression=3, masks=masks),
     "colors-bitfields-124": sheet(rgb, bits=32, rgb=(), compression=3, masks=masks, info_size=124),
 })
+# -overlay: light blue pixels on odd columns beside the background.
+outlined = [[14 if x % 2 and c == 0 and y % 3 == 0 else c for x, c in enumerate(row)] for y, row in enumerate(colors)]
+seeds["overlay"] = sheet([[order.index(c) for c in row] for row in outlined], rgb=[PEPTO[c] for c in order])
 # PNG: every colour type and depth, interlaced and not, with tRNS where it applies.
 for kind, depths in ((0, (1, 2, 4, 8, 16)), (2, (8, 16)), (3, (1, 2, 4, 8)), (4, (8, 16)), (6, (8, 16))):
     for depth in depths:
