@@ -270,7 +270,7 @@ std::uint8_t NearestC64Color(Rgb rgb)
     return nearest;
 }
 
-std::optional<std::vector<std::uint8_t>> MatchC64Palette(const std::vector<Rgb>& entries)
+std::optional<EntryColors> MatchC64Palette(const std::vector<Rgb>& entries)
 {
     std::vector<Rgb> distinct;
     Shades input;
@@ -286,15 +286,18 @@ std::optional<std::vector<std::uint8_t>> MatchC64Palette(const std::vector<Rgb>&
     if (!FormsC64Palette(input, spread, match)) {
         return std::nullopt;
     }
-    std::vector<std::uint8_t> colors;
+    EntryColors result{{}, std::array<Rgb, kColors>{}};
+    for (std::size_t at = 0; at < kColors; at += 1) {
+        (*result.values)[match.assignment[at]] = distinct[at];
+    }
     for (Rgb entry : entries) {
         // A padding black outside the 16 takes its nearest colour, black.
         const auto found = std::find(distinct.begin(), distinct.end(), entry);
         const auto at = static_cast<std::size_t>(found - distinct.begin()); // not negative
-        colors.push_back(found == distinct.end() ? NearestC64Color(entry)
-                                                 : static_cast<std::uint8_t>(match.assignment[at])); // 0-15
+        result.colors.push_back(found == distinct.end() ? NearestC64Color(entry)
+                                                        : static_cast<std::uint8_t>(match.assignment[at])); // 0-15
     }
-    return colors;
+    return result;
 }
 
 std::span<const std::array<Rgb, kC64ColorCount>> C64ReferencePalettes()

@@ -18,10 +18,17 @@ const char* C64ColorName(std::uint8_t color);
 // The C64 colour an RGB value stands for: the values of the well-known palettes exactly, any other the nearest.
 std::uint8_t NearestC64Color(Rgb rgb);
 
+// The C64 colour of each entry of a palette, and when the palette was recognised as a whole, the value of each C64
+// colour in it.
+struct EntryColors {
+    std::vector<std::uint8_t> colors;
+    std::optional<std::array<Rgb, kC64ColorCount>> values;
+};
+
 // When the entries hold exactly 16 distinct colours that form a C64 palette (in any order, entries repeated or not),
 // one C64 colour per entry (equal RGB values get equal colours, distinct ones distinct colours); otherwise none.
 // Pure black (0x000000) as a 17th colour is taken for padding: the other 16 are matched, and it gets black.
-std::optional<std::vector<std::uint8_t>> MatchC64Palette(const std::vector<Rgb>& entries);
+std::optional<EntryColors> MatchC64Palette(const std::vector<Rgb>& entries);
 
 // The C64 palettes the recognition knows, in C64 colour order.
 std::span<const std::array<Rgb, kC64ColorCount>> C64ReferencePalettes();

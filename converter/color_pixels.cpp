@@ -21,16 +21,16 @@ Text RgbText(Rgb rgb)
 
 } // namespace
 
-std::vector<std::uint8_t> PaletteColors(const std::vector<Rgb>& palette)
+EntryColors PaletteColors(const std::vector<Rgb>& palette)
 {
-    if (std::optional<std::vector<std::uint8_t>> matched = MatchC64Palette(palette)) {
+    if (std::optional<EntryColors> matched = MatchC64Palette(palette)) {
         return *matched;
     }
-    std::vector<std::uint8_t> colors;
+    EntryColors each;
     for (const Rgb rgb : palette) {
-        colors.push_back(NearestC64Color(rgb));
+        each.colors.push_back(NearestC64Color(rgb));
     }
-    return colors;
+    return each;
 }
 
 void NoteColor(RecognisedColors& recognised, Rgb rgb, std::uint8_t color)

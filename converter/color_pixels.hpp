@@ -19,7 +19,7 @@ struct RecognisedColors {
 
 // The C64 colour of every palette entry: the whole palette when it is a C64
 // palette, else each entry on its own.
-std::vector<std::uint8_t> PaletteColors(const std::vector<Rgb>& palette);
+EntryColors PaletteColors(const std::vector<Rgb>& palette);
 
 // Notes that rgb became color.
 void NoteColor(RecognisedColors& recognised, Rgb rgb, std::uint8_t color);

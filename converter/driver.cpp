@@ -5,6 +5,7 @@
 #include "binary_writer.hpp"
 #include "color_choice.hpp"
 #include "color_report.hpp"
+#include "preview_writer.hpp"
 #include "runtime/console.hpp"
 #include "sheet_reader.hpp"
 #include "source_writer.hpp"
@@ -74,6 +75,12 @@ void SetSpritePadFile(RunOptions& options, const Text& name)
     options.exportSpritePad = true;
 }
 
+void SetPreviewFile(RunOptions& options, const Text& name)
+{
+    options.previewFile = name;
+    options.exportPreview = true;
+}
+
 void SetOverlay(RunOptions& options, const Text&)
 {
     options.overlay = true;
@@ -108,6 +115,7 @@ const OptionEntry kOptions[] = {
     {"-b", kCounted, kTakesName, SetBinaryFile},
     {"-errorlevel", kCounted, kNoName, [](RunOptions& options, const Text&) { options.errorLevel = true; }},
     {"-overlay", kCounted, kNoName, SetOverlay},
+    {"-preview", kCounted, kTakesName, SetPreviewFile},
 };
 
 const OptionEntry* FindOption(const Text& parameter)
@@ -195,8 +203,9 @@ void ReadOptions(RunOptions& options)
 }
 
 // The source file, unless -b alone names an output (without -d and -b the
-// source writer reports the missing name); then the SpritePad and binary files.
-void WriteOutputs(const RunOptions& options, const SpriteTable& sprites)
+// source writer reports the missing name); then the SpritePad and binary
+// files and the preview.
+void WriteOutputs(const RunOptions& options, const SourceBitmap& bitmap, const SpriteTable& sprites)
 {
     if (!options.exportBinary || !TextEquals(options.sourceOutputFile, "")) {
         WriteSourceFile(options, sprites);
@@ -206,6 +215,9 @@ void WriteOutputs(const RunOptions& options, const SpriteTable& sprites)
     }
     if (options.exportBinary) {
         WriteBinaryFile(options, sprites);
+    }
+    if (options.exportPreview) {
+        WritePreviewFile(options, bitmap, sprites);
     }
 }
 
@@ -243,7 +255,7 @@ ColorChoice ChooseSheetColors(const RunOptions& options, const SourceBitmap& bit
     const SourceBitmap bitmap = LoadSourceBitmap(options);
     const ColorChoice choice = ChooseSheetColors(options, bitmap, fixed);
     const SpriteTable sprites = ConvertSprites(options, bitmap, choice.colors, choice.overlays);
-    WriteOutputs(options, sprites);
+    WriteOutputs(options, bitmap, sprites);
     EndRun(options);
 }
 

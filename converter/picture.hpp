@@ -2,7 +2,9 @@
 // pixel; and MachineWord, the pointer-wide integer that counts and indexes it.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 // A signed integer as wide as a pointer: counters, counts and coordinates.
@@ -22,4 +24,7 @@ struct SourceBitmap {
     // A pixel of index 2 or 3. Stays false for a depth whose pixels are not
     // read, so that the sprite grid refuses such a picture as single-colour.
     bool multicolorFound = false;
+    // -colors: the value (0xRRGGBB) of every C64 colour, when the sheet's
+    // palette was recognised as a whole.
+    std::optional<std::array<std::uint32_t, 16>> c64Palette;
 };

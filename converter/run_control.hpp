@@ -13,8 +13,10 @@ struct RunOptions {
     Text sourceOutputFile;
     Text spritePadFile;
     Text binaryFile;
+    Text previewFile;
     bool exportSpritePad = false;
     bool exportBinary = false; // -b: the sprites as raw binary
+    bool exportPreview = false; // -preview: a picture of what the C64 shows
     bool errorLevel = false;   // -errorlevel: exit code 1 for a run that ends with an error line
     bool waitForReturn = false;
     bool hexOutput = false;

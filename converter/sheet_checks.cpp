@@ -64,7 +64,8 @@ ColorScan ScanColors(SourceBitmap& bitmap, std::uint8_t highestIndex)
 
 // The C64 colour of every palette entry, kTransparent for the transparent
 // ones: the opaque entries are recognised together.
-std::vector<std::uint8_t> EntryColors(const std::vector<Rgb>& palette, const std::vector<bool>& transparent)
+std::vector<std::uint8_t> ColorsOfEntries(const std::vector<Rgb>& palette, const std::vector<bool>& transparent,
+                                          SourceBitmap& bitmap)
 {
     std::vector<Rgb> opaque;
     for (std::size_t entry = 0; entry < palette.size(); entry += 1) {
@@ -72,7 +73,9 @@ std::vector<std::uint8_t> EntryColors(const std::vector<Rgb>& palette, const std
             opaque.push_back(palette[entry]);
         }
     }
-    const std::vector<std::uint8_t> opaqueColors = PaletteColors(opaque);
+    const EntryColors recognised = PaletteColors(opaque);
+    const std::vector<std::uint8_t>& opaqueColors = recognised.colors;
+    bitmap.c64Palette = recognised.values;
     std::vector<std::uint8_t> colors;
     std::size_t next = 0;
     for (std::size_t entry = 0; entry < palette.size(); entry += 1) {
@@ -150,7 +153,7 @@ void CheckColorIndexes(const Sheet& sheet, SourceBitmap& bitmap)
 void MapPaletteIndexes(const Sheet& sheet, const std::vector<Rgb>& palette, const std::vector<bool>& transparent,
                        SourceBitmap& bitmap, RecognisedColors& recognised)
 {
-    const std::vector<std::uint8_t> colors = EntryColors(palette, transparent);
+    const std::vector<std::uint8_t> colors = ColorsOfEntries(palette, transparent, bitmap);
     std::vector<bool> noted(palette.size());
     bool outside = false;
     std::int64_t index = 0;

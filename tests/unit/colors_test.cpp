@@ -24,7 +24,9 @@ std::int64_t CostOf(const CostMatrix& costs, const std::vector<std::size_t>& col
 // One band of cells, each of 21 rows alike: a hexadecimal digit per pixel, t for a transparent one.
 SourceBitmap Band(const std::vector<std::string>& cells)
 {
-    SourceBitmap bitmap{static_cast<MachineWord>(24 * cells.size()), 21, {}, false};
+    SourceBitmap bitmap;
+    bitmap.width = static_cast<MachineWord>(24 * cells.size());
+    bitmap.height = 21;
     for (int row = 0; row < 21; row += 1) {
         for (const std::string& cell : cells) {
             for (const char pixel : cell) {
