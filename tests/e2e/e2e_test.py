@@ -21,6 +21,7 @@ import sys
 import tempfile
 import threading
 import time
+import zlib
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from sheets import (CHANNELS, COLODORE, HIRES, OTHERS, PAIRED, PEPTO, ROWS, bmp, changed, color, crlf, grid,  # noqa: E402
@@ -72,19 +73,21 @@ def echo(lines):
 
 
 def case(name, args, console, files=None, out=None, stdin=b"", only=None, setup=None, blank_folder=False,
-         to_file=False, waits=False, hangup=False, painted=None, code=0):
+         to_file=False, waits=False, hangup=False, painted=None, code=0, preview=None):
     """waits: the program must still be waiting for a line once all its console output has come; hangup:
     it then gets SIGHUP (the terminal is closed) and must end by it. A console of None is closed at once.
-    painted: the sheet's C64 colours, which o.spr must show at every column that is read. code: the exit code."""
+    painted: the sheet's C64 colours, which o.spr must show at every column that is read. code: the exit code.
+    preview: the palette of p.png, which must show what the SpritePad file shows."""
     return dict(name=name, args=args, console=console, files=files or {}, out=out or {}, stdin=stdin,
                 only=only, setup=setup, blank_folder=blank_folder, to_file=to_file, waits=waits, hangup=hangup,
-                painted=painted, code=code)
+                painted=painted, code=code, preview=preview)
 
 
 S48 = sprites(2, 2)
 SHEET = {"a.bmp": bmp(grid(2, 2))}
 ASM = crlf(source(S48))
 SPR = spritepad(S48)
+BIN = b"".join(SPR[3 + 64 * n:66 + 64 * n] + b"\0" for n in range(4))  # -b: the sprites as the source assembles
 DONE = scan(2016, 4) + wrote("out.asm")
 WORKED = [(0, 0, [ROWS[0]] * 21)]
 CUT = [("." * 24, (0, 0, 0))] * 10 + [ROWS[1]] * 11  # ten rows of index 0 over ten of ROWS[1]
@@ -184,25 +187,34 @@ def swapped(cells):
             for x, y, rows in cells]
 
 
-def read_back(spr, picture, hires):
-    """Where a pixel, read back from the SpritePad file with its colours as the C64 shows them, differs from the
-    picture: at every column of an overlay pair (the sprite beneath has bit 4 set, the hires one over it follows),
-    else at the columns read."""
+def drawn(spr, width, height):
+    """The sheet as the C64 shows the sprites of a SpritePad file: rows of (C64 colour, whether the pixel is read).
+    A multicolour sprite (attribute bit 7) shows the left pixel of each pair twice, a hires one every pixel; an
+    overlay pair (the sprite beneath has bit 4 set, the hires one over it follows) is read at every pixel."""
     sprites, cells = [spr[n:n + 64] for n in range(3, len(spr), 64)], []
     while sprites:
         sprite = sprites.pop(0)
         cells.append((sprite, sprites.pop(0) if sprite[63] & 16 else None))
-    for y, row in enumerate(picture):
-        for x in range(len(row)):
-            sprite, over = cells[y // 21 * (len(row) // 24) + x // 24]
-            read = x if hires else x & ~1
+    rows = []
+    for y in range(height):
+        rows.append([])
+        for x in range(width):
+            sprite, over = cells[y // 21 * (width // 24) + x // 24]
+            read = x & ~(sprite[63] >> 7)
             bits = sprite[3 * (y % 21) + read % 24 // 8] << read % 8 & 255
-            shown = (spr[0], sprite[63] & 15)[bits >> 7] if hires else \
-                (spr[0], spr[1], sprite[63] & 15, spr[2])[bits >> 6]
-            if over and over[3 * (y % 21) + x % 24 // 8] << x % 8 & 128:
-                shown = over[63] & 15
-            if shown != row[x] and (over or x == read):
-                return ["o.spr shows color %d at (%d,%d), not %d" % (shown, x, y, row[x])]
+            shown = (spr[0], spr[1], sprite[63] & 15, spr[2])[bits >> 6] if sprite[63] & 128 else \
+                (spr[0], sprite[63] & 15)[bits >> 7]
+            covered = over and over[3 * (y % 21) + x % 24 // 8] << x % 8 & 128
+            rows[-1].append((over[63] & 15 if covered else shown, bool(over) or x == read))
+    return rows
+
+
+def read_back(spr, picture):
+    """Where a pixel that is read, read back from the SpritePad file, differs from the picture."""
+    for y, row in enumerate(drawn(spr, len(picture[0]), len(picture))):
+        for x, (shown, read) in enumerate(row):
+            if read and shown != picture[y][x]:
+                return ["o.spr shows color %d at (%d,%d), not %d" % (shown, x, y, picture[y][x])]
     return []
 
 
@@ -671,8 +683,29 @@ CASES += [
          {"a.bmp": sheet(PAINTED)}),
 ]
 
+# -preview: what the C64 shows, in Pepto's colours or in the sheet's own when its palette was recognised as a whole.
+PREVIEW = ["> Saving preview: p.png", "> ...done!", ""]
+CASES += [
+    dict(c, name=c["name"] + ", -preview", args=c["args"] + ["-preview", "p.png"], console=c["console"] + PREVIEW,
+         preview=palette)
+    for c in CASES for name, palette in (
+        ("typical run", PEPTO), ("pairs of two colours are warned of", PEPTO),
+        ("-colors, palette 1 of another source, shuffled", OTHERS[1]), ("-colors -hires, 8 bits", PEPTO),
+        ("-overlay, -bg and -mc fixed", PEPTO)) if c["name"] == name
+] + [
+    case("-preview " + name, CONVERT + ["-e", "o.spr", "-b", "o.bin", "-preview"] + args,
+         DONE + saved("o.spr") + BINARY + lines, SHEET, {"out.asm": ASM, "o.spr": SPR, "o.bin": BIN}, only=only)
+    for name, args, lines, only in (
+        ("over the sheet", ["./a.bmp"], [IS_SOURCE + "./a.bmp"], None),
+        ("over the source file", ["out.asm"], ["> Error: Preview file is the sourcecode file: out.asm"], None),
+        ("over the SpritePad file", ["o.spr"], ["> Error: Preview file is the SpritePad file: o.spr"], None),
+        ("over the binary file", ["o.bin"], ["> Error: Preview file is the binary file: o.bin"], None),
+        ("as the last parameter", [], ["> Error: No destination filename for preview output."], None),
+        ("in a missing folder", ["no/p.png"], ["> Error: Unable to create file: no/p.png"], None),
+        ("on a full disk", ["/dev/full"], ["> Error: Unable to write file: /dev/full"], "linux"))
+]
+
 # -b: the sprites as the source assembles them, 63 data bytes and the align byte 0 each.
-BIN = b"".join(SPR[3 + 64 * n:66 + 64 * n] + b"\0" for n in range(4))
 CASES += [
     case("-b without -d", ["-s", "a.bmp", "-b", "o.bin"], scan(2016, 4) + BINARY, SHEET, {"o.bin": BIN}),
     case("-b after -d and -e", CONVERT + ["-b", "o.bin", "-e", "o.spr", "-errorlevel"], DONE + saved("o.spr") + BINARY,
@@ -774,8 +807,44 @@ def run_case(options, test):
             os.remove(program)
             os.rmdir(os.path.dirname(program))
         files = folder_contents(folder)
-    problems = [] if waited else ["ended without waiting for a line"]
+        problems = previewed(options, folder, test, files) if test["preview"] else []
+    problems += [] if waited else ["ended without waiting for a line"]
     return problems + check(options, test, process.returncode, stderr, stdout or b"", expected_files, files)
+
+
+def unpng(data):
+    """The palette (0xRRGGBB) and the rows of palette indexes of a PNG of 4 bits per pixel whose rows are not
+    filtered, as previews are; a filtered row is left out."""
+    chunks, at = {}, 8
+    while at < len(data):
+        length, kind = struct.unpack_from(">I4s", data, at)
+        chunks[kind] = chunks.get(kind, b"") + data[at + 8:at + 8 + length]
+        at += 12 + length
+    width, height, depth, kind = struct.unpack_from(">IIBB", chunks[b"IHDR"])
+    stride, raw, plte = (width + 1) // 2 + 1, zlib.decompress(chunks[b"IDAT"]), chunks[b"PLTE"]
+    rows = [raw[y * stride:(y + 1) * stride] for y in range(height)] if (depth, kind) == (4, 3) else []
+    return ([int.from_bytes(plte[i:i + 3], "big") for i in range(0, len(plte), 3)],
+            [[row[1 + x // 2] >> 4 - 4 * (x % 2) & 15 for x in range(width)] for row in rows if row[0] == 0])
+
+
+def previewed(options, folder, test, files):
+    """Problems of p.png: it must show what the run's SpritePad file shows, as large as the sheet, in the
+    palette expected, and -colors with the run's shared colours must convert it to the same SpritePad file."""
+    if "p.png" not in files:
+        return ["p.png: missing"]
+    spr = next(data for name, data in files.items() if name.endswith(".spr"))
+    sheet = next(iter(test["files"].values()))
+    width, height = struct.unpack_from("<ii", sheet, 18)
+    palette, rows = unpng(files.pop("p.png"))
+    problems = [] if palette == test["preview"] else ["p.png has the palette %s" % " ".join("%06X" % v for v in palette)]
+    if rows != [[shown for shown, _ in row] for row in drawn(spr, width, abs(height))]:
+        problems.append("p.png does not show what the SpritePad file shows")
+    shared = ["-hires"] if "-hires" in test["args"] else ["-mc", "%d,%d" % (spr[1], spr[2])]
+    subprocess.run(options.emulator_word + [options.program, "-s", "p.png", "-e", "r.spr", "-b", "r.bin", "-bg",
+                                            str(spr[0])] + shared + ["-overlay"] * ("-overlay" in test["args"]),
+                   cwd=folder, capture_output=True, timeout=options.time_limit)
+    with open(os.path.join(folder, "r.spr"), "rb") as stream:
+        return problems + ([] if stream.read() == spr else ["p.png converts back to another SpritePad file"])
 
 
 def waiting(options, process):
@@ -804,7 +873,7 @@ def check(options, test, returncode, stderr, stdout, expected_files, files):
     elif test["console"] is not None and stdout != crlf(head + test["console"]):
         problems.append(difference("console", crlf(head + test["console"]), stdout))
     if test["painted"] and "o.spr" in files:
-        problems += read_back(files["o.spr"], test["painted"], "-hires" in test["args"])
+        problems += read_back(files["o.spr"], test["painted"])
     for name in sorted(set(expected_files) | set(files)):
         if expected_files.get(name) != files.get(name):
             problems.append(difference(name, expected_files.get(name), files.get(name)))
