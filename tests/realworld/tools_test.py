@@ -41,6 +41,7 @@ OUTLINED = [[14 if x % 24 == 1 and row[x - 1] == 0 else c for x, c in enumerate(
 PILLOW = "/usr/bin/python3 -c \"from PIL import Image; sheet = Image.open('sheet.%s'); %s.save('tool.%s')\""
 PALETTE = "p = Image.frombytes('P', sheet.size, sheet.tobytes()); p.putpalette(bytes(range(256)) * 3); p"
 WRITERS = ("imagemagick", "netpbm", "pillow", "optipng")
+PREVIEW = "-colors -preview p.png"  # real viewers read the preview
 ASSEMBLERS = {"acme": "echo '*=$1000' >main.a && echo '!source \"s.asm\"' >>main.a && acme -f plain -o out.bin main.a",
               "xa65": "xa -o out.bin s.asm", "64tass": "64tass --quiet -Wall --nostart -o out.bin s.asm",
               "ca65": "ca65 -o s.o s.asm && ld65 -t none -o out.bin s.o"}
@@ -54,7 +55,7 @@ TOOLS = {
         "/usr/bin/convert sheet.ppm -type TrueColor tool.bmp",
         "/usr/bin/convert sheet.ppm -type TrueColorAlpha tool.bmp", "/usr/bin/convert sheet.ppm tool.png",
         "/usr/bin/convert sheet.ppm PNG24:tool.png", "/usr/bin/convert sheet.ppm -interlace PNG PNG32:tool.png",
-        "/usr/bin/convert sheet.ppm PNG48:tool.png"]}),
+        "/usr/bin/convert sheet.ppm PNG48:tool.png"], PREVIEW: ["/usr/bin/convert p.png -depth 8 rgb:p.rgb"]}),
     "netpbm": (["ppmtobmp", "pnmtopng"], [], {"": ["ppmtobmp -quiet -bpp=8 -mapfile=ramp.pgm sheet.pgm >tool.bmp"],
                                                "-colors": ["ppmtobmp -quiet sheet.ppm >tool.bmp",
                                                            "ppmtobmp -quiet -bpp=24 sheet.ppm >tool.bmp",
@@ -63,7 +64,10 @@ TOOLS = {
     "pillow": (["/usr/bin/python3 with PIL (python3-pil)"], [], {"": [PILLOW % ("pgm", "sheet", "bmp"), PILLOW % (
         "pgm", PALETTE, "bmp"), PILLOW % ("pgm", PALETTE, "png")], "-colors": [
         PILLOW % ("ppm", "sheet", "bmp"), PILLOW % ("ppm", "sheet.convert('RGBA')", "bmp"),
-        PILLOW % ("ppm", "sheet", "png"), PILLOW % ("ppm", "sheet.convert('RGBA')", "png")]}),
+        PILLOW % ("ppm", "sheet", "png"), PILLOW % ("ppm", "sheet.convert('RGBA')", "png")], PREVIEW: [
+        "/usr/bin/python3 -c \"from PIL import Image; open('p.rgb', 'wb').write(Image.open('p.png').convert('RGB')"
+        ".tobytes())\""]}),
+    "pngcheck": (["pngcheck"], [], {PREVIEW: ["pngcheck -q p.png"]}),
     # optipng picks other depths, colour types and palettes: a palette of greys becomes grey pixels.
     "optipng": (["optipng"], [], {"-colors": ["optipng -quiet -out tool.png rgb.png",
                                               "optipng -quiet -o4 -i1 -out tool.png palette.png"]}),
@@ -106,7 +110,7 @@ def convert(options, bitmap, flags):
                            timeout=options.limit)
         except subprocess.TimeoutExpired:
             return None, "the program did not end within %.0f seconds" % options.limit
-        outputs = [os.path.join(folder, name) for name in ("s.asm", "s.spr", "s.bin")]
+        outputs = [os.path.join(folder, name) for name in ("s.asm", "s.spr", "s.bin", "p.png")[:3 + ("p.png" in flags)]]
         if not all(map(os.path.exists, outputs)):
             return None, "the program wrote no source, SpritePad or binary file"
         return [open(name, "rb").read() for name in outputs], None
@@ -118,11 +122,17 @@ def run_command(options, command, flags, own):
         write(folder, {"sheet.pgm": b"P5 96 84 255\n" + b"".join(bytes(row) for row in SHEET),
                        "sheet.ppm": b"P6 96 84 255\n" + b"".join(PEPTO[c].to_bytes(3, "big") for row in PAINTED
                                                                  for c in row),
-                       "ramp.pgm": b"P5 256 1 255\n" + bytes(range(256)), "s.asm": own[0],
+                       "ramp.pgm": b"P5 256 1 255\n" + bytes(range(256)), "s.asm": own[0], "p.png": own[-1],
                        "rgb.png": png([[tuple(PEPTO[c].to_bytes(3, "big")) for c in row] for row in PAINTED], 2),
                        "palette.png": png([[USED.index(c) for c in row] for row in PAINTED], 3, 8,
                                           [PEPTO[c] for c in USED])})
         problem = shell(command, folder, options.limit)
+        shown = os.path.join(folder, "p.rgb")
+        if "p.png" in flags and (problem or not os.path.exists(shown)):  # pngcheck checks only
+            return problem
+        if "p.png" in flags:  # the preview shows the sheet, which loses no pixel
+            rgb = b"".join(PEPTO[c].to_bytes(3, "big") for row in PAINTED for c in row)
+            return None if open(shown, "rb").read() == rgb else "the preview does not show the sheet"
         made = ("tool.png", "tool.bmp") if options.tool in WRITERS else ("out.bin",)
         result = next((name for name in made if os.path.exists(os.path.join(folder, name))), made[-1])
         result = os.path.join(folder, result)
