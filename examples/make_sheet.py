@@ -13,12 +13,20 @@ palette (its entries sorted from dark to light, as a paint program may keep
 them) on black; dark grey and white shared, each ship's hull in a colour of
 its own: red, blue, yellow and light green.
 
-    python3 examples/make_sheet.py [sprites.bmp [colors.bmp]]
+colors.png: the same ships as an RGBA PNG on a transparent background, as
+pixel-art editors save sprites.
+
+overlay.bmp: the same ships again, each with a light grey outline one pixel
+wide around it, for -overlay: as multicolour sprites alone they would have
+two colours of their own.
+
+    python3 examples/make_sheet.py [sprites.bmp [colors.bmp [colors.png [overlay.bmp]]]]
 """
 
 import os
 import struct
 import sys
+import zlib
 
 WIDTH, HEIGHT = 96, 42
 PALETTE = [(0, 0, 0), (187, 187, 187), (119, 119, 119), (255, 255, 255)]
@@ -100,13 +108,35 @@ def bitmap(rows, palette, width):
     return header + info + table + pixels
 
 
+def transparent_png(rows):
+    """An RGBA PNG of C64 colours (Pepto), black as alpha 0; rows unfiltered."""
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+    raw = b"".join(b"\0" + b"".join(C64[c].to_bytes(3, "big") + bytes([255 * (c != 0)]) for c in row) for row in rows)
+    header = struct.pack(">IIBBBBB", len(rows[0]), len(rows), 8, 6, 0, 0, 0)
+    return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b"")
+
+
+def outlined(rows):
+    """Light grey on every background pixel beside a pixel of a ship, left, right, above or below."""
+    def ship(x, y):
+        return 0 <= y < len(rows) and 0 <= x < len(rows[0]) and rows[y][x] != 0
+
+    return [[15 if c == 0 and any(ship(x + dx, y + dy) for dx, dy in ((1, 0), (-1, 0), (0, 1), (0, -1))) else c
+             for x, c in enumerate(row)] for y, row in enumerate(rows)]
+
+
 def main():
     folder = os.path.dirname(__file__)
-    targets = sys.argv[1:] + [os.path.join(folder, name) for name in ("sprites.bmp", "colors.bmp")][len(sys.argv) - 1:]
+    names = ("sprites.bmp", "colors.bmp", "colors.png", "overlay.bmp")
+    targets = sys.argv[1:] + [os.path.join(folder, name) for name in names][len(sys.argv) - 1:]
     rows = [[pixel(x, y) for x in range(WIDTH)] for y in range(HEIGHT)]
     palette = [(v >> 16, v >> 8 & 255, v & 255) for v in (C64[c] for c in DARK_TO_LIGHT)]
-    ships = [[DARK_TO_LIGHT.index(colored(x, y)) for x in range(WIDTH)] for y in range(21)]
-    for target, data in zip(targets, (bitmap(rows, PALETTE, WIDTH), bitmap(ships, palette, WIDTH))):
+    ship_colors = [[colored(x, y) for x in range(WIDTH)] for y in range(21)]
+    ships = [[DARK_TO_LIGHT.index(c) for c in row] for row in ship_colors]
+    outlines = [[DARK_TO_LIGHT.index(c) for c in row] for row in outlined(ship_colors)]
+    for target, data in zip(targets, (bitmap(rows, PALETTE, WIDTH), bitmap(ships, palette, WIDTH),
+                                      transparent_png(ship_colors), bitmap(outlines, palette, WIDTH))):
         with open(target, "wb") as stream:
             stream.write(data)
 
