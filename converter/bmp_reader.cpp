@@ -261,7 +261,7 @@ void ReadSheetColors(BmpReader& reader, SourceBitmap& bitmap, const std::vector<
     if (bits <= 8) {
         MapPaletteIndexes(reader.sheet, palette, {}, bitmap, decoder.recognised);
     }
-    FinishColors(reader.sheet, bitmap, decoder.recognised);
+    FinishColors(reader.sheet, decoder.recognised);
 }
 
 } // namespace

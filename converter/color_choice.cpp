@@ -47,30 +47,51 @@ std::optional<Pair> ColorPair(const Text& text)
     return first && second ? std::optional<Pair>(Pair{*first, *second}) : std::nullopt;
 }
 
-// One row of a cell. Hires reads every column; multicolour the left pixel of
-// each pair, and notes whether the pair's pixels are alike. A transparent
-// pixel is the background under every choice, so it is read as no colour.
-void ScanCellRow(const std::uint8_t* pixels, bool hires, CellColors& cell, SheetColors& sheet)
+// -overlay: the colours of a pair of a cell and whether they are alike.
+void ScanPair(std::uint8_t left, std::uint8_t right, CellColors& cell)
 {
-    for (MachineWord column = 0; column < kCellWidth; column += hires ? 1 : 2) {
+    for (const std::uint8_t color : {left, right}) {
+        if (color != kTransparent) {
+            cell.pixels[color] += 1;
+        }
+    }
+    if (left == right) {
+        cell.uniform |= SetOf(left);
+    } else {
+        cell.partners[left] |= SetOf(right);
+        cell.partners[right] |= SetOf(left);
+    }
+}
+
+// One row of a cell, whose first pixel is at x, y. Hires reads every column;
+// multicolour the left pixel of each pair, and notes the pairs whose pixels
+// differ. A transparent pixel is the background under every choice, so it is
+// read as no colour.
+void ScanCellRow(const std::uint8_t* pixels, MachineWord x, MachineWord y, bool hires, bool overlay,
+                 SheetColors& sheet)
+{
+    const std::size_t number = static_cast<std::size_t>(y / kCellHeight * sheet.columns + x / kCellWidth); // an index
+    CellColors& cell = sheet.cells[number];
+    const MachineWord step = hires ? 1 : 2;
+    for (MachineWord column = 0; column < kCellWidth; column += step) {
         const std::uint8_t left = pixels[column];
         if (left != kTransparent) {
             cell.read |= SetOf(left);
             sheet.pixels[left] += 1;
-            cell.pixels[left] += 1;
         }
-        if (hires) {
-            continue;
-        }
+    }
+    for (MachineWord column = 0; column < kCellWidth && !hires; column += 2) {
+        const std::uint8_t left = pixels[column];
         const std::uint8_t right = pixels[column + 1];
-        if (right != kTransparent) {
-            cell.pixels[right] += 1;
+        if (left != right) {
+            SplitPairs& split = sheet.splits[number];
+            split.x = split.count == 0 ? x + column : split.x;
+            split.y = split.count == 0 ? y : split.y;
+            split.count += 1;
+            split.transparent = split.transparent || left == kTransparent || right == kTransparent;
         }
-        if (left == right) {
-            cell.uniform |= SetOf(left);
-        } else {
-            cell.partners[left] |= SetOf(right);
-            cell.partners[right] |= SetOf(left);
+        if (overlay) {
+            ScanPair(left, right, cell);
         }
     }
 }
@@ -134,14 +155,14 @@ Verdict Judge(const CellColors& cell, const SharedColors& colors, bool hires, bo
 }
 
 // Cells of the same colours convert alike: each kind is judged once, the
-// most frequent first. Without -overlay only the colours read matter.
+// most frequent first.
 using CellKinds = std::vector<std::pair<CellColors, std::int64_t>>;
 
-CellKinds KindsOf(const SheetColors& sheet, bool overlay)
+CellKinds KindsOf(const SheetColors& sheet)
 {
     std::map<CellColors, std::int64_t> counts;
     for (const CellColors& cell : sheet.cells) {
-        counts[overlay ? cell : CellColors{cell.read}] += 1;
+        counts[cell] += 1;
     }
     CellKinds kinds(counts.begin(), counts.end());
     std::stable_sort(kinds.begin(), kinds.end(), [](const auto& a, const auto& b) { return a.second > b.second; });
@@ -234,7 +255,7 @@ bool Better(const Tally& tally, const Tally& best, std::int64_t cells)
 
 Tally BestTally(const SheetColors& sheet, const FixedColors& fixed, bool hires, bool overlay)
 {
-    const CellKinds kinds = KindsOf(sheet, overlay);
+    const CellKinds kinds = KindsOf(sheet);
     const std::int64_t cells = std::ssize(sheet.cells);
     Tally best;
     for (const std::uint8_t background : BackgroundsToTry(sheet, fixed)) {
@@ -290,17 +311,17 @@ ColorSet SharedSet(const SharedColors& colors, bool hires)
     return hires ? background : background | SetOf(colors.multicolor1) | SetOf(colors.multicolor2);
 }
 
-SheetColors ScanSheetColors(const SourceBitmap& bitmap, bool hires)
+SheetColors ScanSheetColors(const SourceBitmap& bitmap, bool hires, bool overlay)
 {
     SheetColors sheet;
     sheet.columns = bitmap.width / kCellWidth;
     sheet.cells.resize(static_cast<std::size_t>(sheet.columns * (bitmap.height / kCellHeight))); // not negative
+    sheet.splits.resize(hires ? 0 : sheet.cells.size());
     // A picture without cells may still claim 2147483646 rows: none is scanned.
     for (MachineWord y = 0; y < bitmap.height && !sheet.cells.empty(); y += 1) {
         const std::uint8_t* row = bitmap.pixels.data() + y * bitmap.width;
-        CellColors* band = sheet.cells.data() + y / kCellHeight * sheet.columns;
-        for (MachineWord cell = 0; cell < sheet.columns; cell += 1) {
-            ScanCellRow(row + cell * kCellWidth, hires, band[cell], sheet);
+        for (MachineWord x = 0; x < bitmap.width; x += kCellWidth) {
+            ScanCellRow(row + x, x, y, hires, overlay, sheet);
         }
     }
     for (const CellColors& cell : sheet.cells) {

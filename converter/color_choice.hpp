@@ -29,24 +29,35 @@ FixedColors ReadFixedColors(const RunOptions& options);
 using ColorSet = std::uint32_t; // bit n for C64 colour n, bit 16 for transparent pixels
 
 // What the search needs to know of one cell. A pair is split when its two
-// pixels differ; partners[c] holds the colours that share a split pair with c.
+// pixels differ; partners[c] holds the colours that share a split pair with
+// c. All but read are for -overlay alone.
 struct CellColors {
     ColorSet read = 0;    // the colours of the columns read, transparent pixels left out
-    ColorSet uniform = 0; // multicolour: the colours of the pairs whose pixels are alike
+    ColorSet uniform = 0; // the colours of the pairs whose pixels are alike
     std::array<ColorSet, kTransparent + 1> partners{};
     std::array<std::uint16_t, kTransparent> pixels{}; // of each colour, in every column
     auto operator<=>(const CellColors&) const = default;
 };
 
+// Multicolour: a cell's split pairs, where the first is, and whether one of
+// them holds a transparent pixel (which shows alike beside the background).
+struct SplitPairs {
+    std::int64_t count = 0;
+    MachineWord x = 0;
+    MachineWord y = 0;
+    bool transparent = false;
+};
+
 struct SheetColors {
     MachineWord columns = 0;            // cells in a band
     std::vector<CellColors> cells;      // by cell number
+    std::vector<SplitPairs> splits;     // by cell number
     std::array<std::int64_t, kTransparent> pixels{}; // read pixels of each colour
     std::array<std::int64_t, kTransparent> users{};  // cells that use each colour
 };
 
 // Every cell's colours; multicolour reads the left pixel of each pair.
-SheetColors ScanSheetColors(const SourceBitmap& bitmap, bool hires);
+SheetColors ScanSheetColors(const SourceBitmap& bitmap, bool hires, bool overlay);
 
 struct ColorChoice {
     SharedColors colors;

@@ -64,6 +64,7 @@ void DecodeTrueColorRow(TrueColorDecoder& decoder, const std::uint8_t* row, std:
         const std::uint8_t* pixel = row + x * layout.bytesPerPixel;
         if (layout.alpha && pixel[3] == 0) {
             colors[x] = kTransparent;
+            decoder.recognised.transparent += 1;
             continue;
         }
         const Rgb rgb = Rgb{pixel[layout.red]} << 16 | Rgb{pixel[layout.green]} << 8 | pixel[layout.blue];

@@ -15,6 +15,7 @@ struct RecognisedColors {
     std::array<std::int64_t, kC64ColorCount> valueCount{};
     std::array<std::vector<Rgb>, kC64ColorCount> lowestValues; // ascending, at most kValuesShown
     std::vector<std::uint64_t> seen = std::vector<std::uint64_t>((Rgb{1} << 24) / 64); // one bit per RGB value
+    std::int64_t transparent = 0; // pixels of alpha 0
 };
 
 // The C64 colour of every palette entry: the whole palette when it is a C64

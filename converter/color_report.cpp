@@ -65,24 +65,17 @@ LostPixels LostPixelsOf(const SourceBitmap& bitmap, MachineWord left, MachineWor
     return lost;
 }
 
-bool HasSplitPairs(const CellColors& cell)
-{
-    for (const ColorSet partners : cell.partners) {
-        if (partners != 0) {
-            return true;
-        }
-    }
-    return false;
-}
-
 void WarnOfLostPixels(const SourceBitmap& bitmap, const SheetColors& sheet, const ColorChoice& choice,
                       const std::vector<MachineWord>& numbers)
 {
     for (std::size_t cell = 0; cell < sheet.cells.size(); cell += 1) {
-        if (choice.overlays[cell] != kNoOverlay || !HasSplitPairs(sheet.cells[cell])) {
+        const SplitPairs& split = sheet.splits[cell];
+        if (choice.overlays[cell] != kNoOverlay || split.count == 0) {
             continue;
         }
-        const LostPixels lost = LostPixelsOf(bitmap, CellX(sheet, cell), CellY(sheet, cell), choice.colors.background);
+        const LostPixels lost = split.transparent
+                                    ? LostPixelsOf(bitmap, CellX(sheet, cell), CellY(sheet, cell), choice.colors.background)
+                                    : LostPixels{split.count, split.x, split.y};
         if (lost.pairs > 0) {
             PrintLine("> Warning: " + SpriteText(sheet, cell, numbers) + " has pixel pairs of two colors: " +
                       DecimalText(lost.pairs) + ", the first at " + PositionText(lost.x, lost.y) +

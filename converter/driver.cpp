@@ -228,7 +228,7 @@ ColorChoice ChooseSheetColors(const RunOptions& options, const SourceBitmap& bit
     if (!options.realColors) {
         return {};
     }
-    const SheetColors sheet = ScanSheetColors(bitmap, options.hiresSprites);
+    const SheetColors sheet = ScanSheetColors(bitmap, options.hiresSprites, options.overlay);
     const ColorChoice choice = ChooseColors(sheet, fixed, options.hiresSprites, options.overlay);
     ReportColorChoice(options, bitmap, sheet, choice);
     return choice;

@@ -215,7 +215,7 @@ SourceBitmap ReadPngSheet(const Sheet& sheet)
         throw std::bad_alloc();
     }
     PngReader png{sheet, context.get(), {}};
-    spng_set_png_stream(png.decoder, ReadFromSheet, &png);
+    Check(png, spng_set_png_stream(png.decoder, ReadFromSheet, &png));
     spng_set_image_limits(png.decoder, kWidestSheet, kHighestSheet);
     spng_set_chunk_limits(png.decoder, kChunkMemory, kChunkMemory);
     Check(png, spng_get_ihdr(png.decoder, &png.header));
@@ -236,7 +236,7 @@ SourceBitmap ReadPngSheet(const Sheet& sheet)
         if (IsIndexed(png)) {
             MapPalette(png, bitmap, decoder.recognised);
         }
-        FinishColors(sheet, bitmap, decoder.recognised);
+        FinishColors(sheet, decoder.recognised);
     }
     return bitmap;
 }

@@ -33,33 +33,47 @@ std::vector<CellSprites> CellsOf(const SpriteTable& table)
     return cells;
 }
 
-// The C64 colour of pixel x (0-23) of a row of a sprite as the C64 shows it:
-// a multicolour pixel two columns wide, a hires one a column.
-std::uint8_t ShownColor(const SpriteCell& sprite, const SharedColors& colors, std::size_t row, std::size_t x)
+// Two pixels of 4 bits in one byte, the left one in the high bits.
+std::uint8_t TwoPixels(std::uint8_t left, std::uint8_t right)
 {
-    const std::uint8_t byte = sprite.data[3 * row + x / 8];
+    return static_cast<std::uint8_t>(left << 4 | right); // two colours of 4 bits
+}
+
+// One row of a sprite as the C64 shows it, 12 bytes of two pixels: each bit
+// pair of a multicolour sprite as two equal columns, each two bits of a hires
+// one as two columns; an overlay's bits over them in its colour.
+void DrawCellRow(const CellSprites& cell, const SharedColors& colors, std::size_t row, std::uint8_t* out)
+{
+    const SpriteCell& sprite = *cell.sprite;
     const std::uint8_t own = sprite.attribute & 15;
-    if ((sprite.attribute & 128) == 0) {
-        return (byte >> (7 - x % 8) & 1) != 0 ? own : colors.background;
+    const std::uint8_t background = colors.background;
+    const bool multicolor = (sprite.attribute & 128) != 0;
+    const std::uint8_t shown[4] = {
+        TwoPixels(background, background), multicolor ? TwoPixels(colors.multicolor1, colors.multicolor1)
+                                                       : TwoPixels(background, own),
+        multicolor ? TwoPixels(own, own) : TwoPixels(own, background),
+        multicolor ? TwoPixels(colors.multicolor2, colors.multicolor2) : TwoPixels(own, own)};
+    for (std::size_t pair = 0; pair < kSpriteWidth / 2; pair += 1) {
+        out[pair] = shown[sprite.data[3 * row + pair / 4] >> (6 - 2 * (pair % 4)) & 3];
     }
-    const std::uint8_t pair = byte >> (6 - x % 8 / 2 * 2) & 3;
-    const std::uint8_t shown[] = {colors.background, colors.multicolor1, own, colors.multicolor2};
-    return shown[pair];
+    if (cell.overlay == nullptr) {
+        return;
+    }
+    const std::uint8_t color = cell.overlay->attribute & 15;
+    for (std::size_t pair = 0; pair < kSpriteWidth / 2; pair += 1) {
+        const unsigned bits = cell.overlay->data[3 * row + pair / 4] >> (6 - 2 * (pair % 4)) & 3;
+        const unsigned left = (bits & 2) != 0 ? color : out[pair] >> 4;
+        const unsigned right = (bits & 1) != 0 ? color : out[pair] & 15U;
+        out[pair] = static_cast<std::uint8_t>(left << 4 | right); // two colours of 4 bits
+    }
 }
 
 // One row of the sheet as 4-bit palette indexes, two pixels a byte.
 void DrawRow(std::span<const CellSprites> band, const SharedColors& colors, std::size_t row,
              std::vector<std::uint8_t>& out)
 {
-    std::fill(out.begin(), out.end(), std::uint8_t{0});
-    std::size_t x = 0;
-    for (const CellSprites& cell : band) {
-        for (std::size_t column = 0; column < kSpriteWidth; column += 1, x += 1) {
-            const SpriteCell* over = cell.overlay;
-            const bool covered = over != nullptr && (over->data[3 * row + column / 8] >> (7 - column % 8) & 1) != 0;
-            const std::uint8_t color = covered ? over->attribute & 15 : ShownColor(*cell.sprite, colors, row, column);
-            out[x / 2] = static_cast<std::uint8_t>(out[x / 2] | color << (x % 2 == 0 ? 4 : 0)); // two 4-bit colours
-        }
+    for (std::size_t cell = 0; cell < band.size(); cell += 1) {
+        DrawCellRow(band[cell], colors, row, &out[cell * kSpriteWidth / 2]);
     }
 }
 

@@ -1,6 +1,8 @@
 #include "sheet_checks.hpp"
 
 #include <algorithm>
+#include <array>
+#include <cstdlib>
 #include <limits>
 
 #include "cell_size.hpp"
@@ -154,35 +156,39 @@ void MapPaletteIndexes(const Sheet& sheet, const std::vector<Rgb>& palette, cons
                        SourceBitmap& bitmap, RecognisedColors& recognised)
 {
     const std::vector<std::uint8_t> colors = ColorsOfEntries(palette, transparent, bitmap);
-    std::vector<bool> noted(palette.size());
+    constexpr std::uint8_t kOutside = 0xFF; // an index beyond the palette
+    std::array<std::uint8_t, 256> colorOf;
+    colorOf.fill(kOutside);
+    std::copy(colors.begin(), colors.end(), colorOf.begin()); // at most 256 entries
+    std::array<std::int64_t, 256> used{};
     bool outside = false;
-    std::int64_t index = 0;
     for (std::uint8_t& pixel : bitmap.pixels) {
-        if (pixel < palette.size()) {
-            if (!noted[pixel] && colors[pixel] != kTransparent) {
-                NoteColor(recognised, palette[pixel], colors[pixel]);
-            }
-            noted[pixel] = true;
-            pixel = colors[pixel];
-        } else {
+        used[pixel] += 1;
+        if (colorOf[pixel] == kOutside) {
+            const std::int64_t index = &pixel - bitmap.pixels.data();
             outside = true;
             PrintLine("> Error: Pixel (X" + DecimalText(index % bitmap.width) + ",Y" +
                       DecimalText(index / bitmap.width) +
                       ") uses palette entry " + DecimalText(pixel) + " of " + DecimalText(std::ssize(palette)));
         }
-        index += 1;
+        pixel = colorOf[pixel] == kOutside ? pixel : colorOf[pixel];
     }
     if (outside) {
         RefuseSheet(sheet, {kNoData, ""});
     }
+    for (std::size_t entry = 0; entry < palette.size(); entry += 1) {
+        if (used[entry] > 0 && colors[entry] != kTransparent) {
+            NoteColor(recognised, palette[entry], colors[entry]);
+        }
+        recognised.transparent += colors[entry] == kTransparent ? used[entry] : 0;
+    }
 }
 
-void FinishColors(const Sheet& sheet, const SourceBitmap& bitmap, const RecognisedColors& recognised)
+void FinishColors(const Sheet& sheet, const RecognisedColors& recognised)
 {
     CloseFile(sheet.file);
     PrintRecognisedColors(recognised);
-    const std::int64_t transparent = std::count(bitmap.pixels.begin(), bitmap.pixels.end(), kTransparent);
-    if (transparent > 0) {
-        PrintLine("> Transparent: " + DecimalText(transparent) + " pixels, read as the background");
+    if (recognised.transparent > 0) {
+        PrintLine("> Transparent: " + DecimalText(recognised.transparent) + " pixels, read as the background");
     }
 }

@@ -65,4 +65,4 @@ void MapPaletteIndexes(const Sheet& sheet, const std::vector<Rgb>& palette, cons
 
 // -colors: closes the sheet and shows which RGB values became which C64
 // colour, and how many pixels are transparent.
-void FinishColors(const Sheet& sheet, const SourceBitmap& bitmap, const RecognisedColors& recognised);
+void FinishColors(const Sheet& sheet, const RecognisedColors& recognised);

@@ -16,10 +16,9 @@ constexpr std::uint8_t kMulticolorBit = 128;
 constexpr std::uint8_t kOverlayNextBit = 16; // SpritePad: the next sprite lies over this one
 constexpr std::uint8_t kColorOfNone = 12;    // grey, for a sprite without a colour of its own
 
-// A cell with its position and its 24 x 21 part of the plane.
-SpriteCell CutCell(const SourceBitmap& bitmap, MachineWord left, MachineWord top)
+// Gives the cell its position and its 24 x 21 part of the plane.
+void CutCell(const SourceBitmap& bitmap, MachineWord left, MachineWord top, SpriteCell& cell)
 {
-    SpriteCell cell;
     cell.x = left;
     cell.y = top;
     const std::uint8_t* source = bitmap.pixels.data() + top * bitmap.width + left;
@@ -27,7 +26,6 @@ SpriteCell CutCell(const SourceBitmap& bitmap, MachineWord left, MachineWord top
         std::copy_n(source, kSpriteWidth, &cell.pixels[kSpriteWidth * row]);
         source += bitmap.width;
     }
-    return cell;
 }
 
 // -colors, multicolour: every pixel becomes its bit pair, the right pixel of
@@ -103,33 +101,39 @@ void EncodeHires(SpriteCell& cell)
     }
 }
 
-// Adds the sprite of one cell to the table, and its overlay after it.
-void AddSprites(const RunOptions& options, SpriteCell cell, std::uint8_t overlay, SpriteTable& table)
+// -overlay: the hires sprite over the one the table ends with, cut from the
+// same cell.
+void AddOverlay(std::uint8_t overlay, SpriteTable& table)
 {
+    table.cells.push_back(table.cells.back());
+    SpriteCell& over = table.cells.back();
+    ShowOverlay(over, overlay);
+    EncodeHires(over);
+}
+
+// Adds the sprite of one cell to the table, and its overlay after it.
+void AddSprites(const RunOptions& options, const SourceBitmap& bitmap, MachineWord left, MachineWord top,
+                std::uint8_t overlay, SpriteTable& table)
+{
+    CutCell(bitmap, left, top, table.cells.emplace_back());
+    if (overlay != kNoOverlay) {
+        AddOverlay(overlay, table);
+    }
+    SpriteCell& cell = table.cells[table.cells.size() - (overlay != kNoOverlay ? 2 : 1)];
     const bool hires = options.hiresSprites;
     if (!options.realColors) {
         cell.attribute = hires ? kColorOfNone : kMulticolorBit | kColorOfNone;
     } else if (hires) {
         ShowHires(cell, table.colors);
-    } else if (overlay != kNoOverlay) {
-        SpriteCell over = cell;
-        ShowOverlay(over, overlay);
-        EncodeHires(over);
-        ShowMulticolor(cell, table.colors, overlay);
-        EncodeMulticolor(cell);
-        cell.attribute |= kOverlayNextBit;
-        table.cells.push_back(cell);
-        table.cells.push_back(over);
-        return;
     } else {
-        ShowMulticolor(cell, table.colors, kNoOverlay);
+        ShowMulticolor(cell, table.colors, overlay);
+        cell.attribute |= overlay != kNoOverlay ? kOverlayNextBit : 0;
     }
     if (hires) {
         EncodeHires(cell);
     } else {
         EncodeMulticolor(cell);
     }
-    table.cells.push_back(cell);
 }
 
 } // namespace
@@ -166,7 +170,7 @@ SpriteTable ConvertSprites(const RunOptions& options, const SourceBitmap& bitmap
     for (MachineWord top = 0; top < bitmap.height; top += MachineWord{kSpriteHeight}) {
         for (MachineWord left = 0; left < bitmap.width; left += MachineWord{kSpriteWidth}) {
             const std::uint8_t overlay = number < overlays.size() ? overlays[number] : kNoOverlay;
-            AddSprites(options, CutCell(bitmap, left, top), overlay, table);
+            AddSprites(options, bitmap, left, top, overlay, table);
             number += 1;
         }
     }
