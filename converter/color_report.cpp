@@ -73,9 +73,10 @@ void WarnOfLostPixels(const SourceBitmap& bitmap, const SheetColors& sheet, cons
         if (choice.overlays[cell] != kNoOverlay || split.count == 0) {
             continue;
         }
-        const LostPixels lost = split.transparent
-                                    ? LostPixelsOf(bitmap, CellX(sheet, cell), CellY(sheet, cell), choice.colors.background)
-                                    : LostPixels{split.count, split.x, split.y};
+        const MachineWord x = CellX(sheet, cell);
+        const MachineWord y = CellY(sheet, cell);
+        const LostPixels lost = split.transparent ? LostPixelsOf(bitmap, x, y, choice.colors.background)
+                                                  : LostPixels{split.count, split.x, split.y};
         if (lost.pairs > 0) {
             PrintLine("> Warning: " + SpriteText(sheet, cell, numbers) + " has pixel pairs of two colors: " +
                       DecimalText(lost.pairs) + ", the first at " + PositionText(lost.x, lost.y) +
@@ -99,8 +100,8 @@ Text OwnColorsText(ColorSet own)
                               const std::vector<MachineWord>& numbers)
 {
     const std::int64_t cells = std::ssize(sheet.cells);
-    PrintLine("> Error: No choice of shared colors converts all " + DecimalText(cells) + " sprites; this one converts " +
-              DecimalText(cells - std::ssize(choice.unfit)) + ":");
+    PrintLine("> Error: No choice of shared colors converts all " + DecimalText(cells) +
+              " sprites; this one converts " + DecimalText(cells - std::ssize(choice.unfit)) + ":");
     PrintLine("> Colors: " + SharedColorsText(choice.colors, options.hiresSprites));
     for (const std::size_t cell : choice.unfit) {
         const ColorSet own = sheet.cells[cell].read & ~SharedSet(choice.colors, options.hiresSprites);

@@ -99,8 +99,9 @@ spng_plte PaletteOf(const SourceBitmap& bitmap)
     const std::array<Rgb, kC64ColorCount> values = bitmap.c64Palette.value_or(C64ReferencePalettes()[0]);
     spng_plte plte{kC64ColorCount, {}};
     for (std::size_t color = 0; color < kC64ColorCount; color += 1) {
-        plte.entries[color] = {static_cast<std::uint8_t>(values[color] >> 16), static_cast<std::uint8_t>(values[color] >> 8),
-                               static_cast<std::uint8_t>(values[color]), 255}; // the bytes of 0xRRGGBB
+        const Rgb rgb = values[color];
+        plte.entries[color] = {static_cast<std::uint8_t>(rgb >> 16), static_cast<std::uint8_t>(rgb >> 8),
+                               static_cast<std::uint8_t>(rgb), 255}; // the bytes of 0xRRGGBB
     }
     return plte;
 }

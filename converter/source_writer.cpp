@@ -64,7 +64,8 @@ Text LastByteLine(const RunOptions& options, MachineWord spriteNumber, const Spr
     if ((cell.attribute & 128) == 0) {
         return line + ", over sprite " + DecimalText(spriteNumber - 1);
     }
-    return line + ", multicolor" + ((cell.attribute & 16) != 0 ? ", under sprite " + DecimalText(spriteNumber + 1) : "");
+    const Text under = (cell.attribute & 16) != 0 ? ", under sprite " + DecimalText(spriteNumber + 1) : "";
+    return line + ", multicolor" + under;
 }
 
 // Writes one line and, with -v, shows it on the console.

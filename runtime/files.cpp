@@ -110,7 +110,8 @@ std::size_t FillAhead(FileRecord& record, std::size_t count)
     std::memmove(record.buffer.data(), &record.buffer[record.filled - record.count], record.count);
     record.filled = record.count;
     while (record.filled < count && !record.endReached) {
-        const std::size_t delivered = OsRead(record.osFile, &record.buffer[record.filled], kFileBufferSize - record.filled);
+        const std::size_t room = kFileBufferSize - record.filled;
+        const std::size_t delivered = OsRead(record.osFile, &record.buffer[record.filled], room);
         record.endReached = delivered == 0;
         record.filled += delivered;
     }

@@ -24,7 +24,8 @@ import time
 import zlib
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from sheets import (CHANNELS, COLODORE, HIRES, OTHERS, PAIRED, PEPTO, ROWS, bmp, changed, color, crlf, grid,  # noqa: E402
+from sheets import (CHANNELS, COLODORE, HIRES, OTHERS, PAIRED, PEPTO, ROWS, bmp, changed, color, crlf,  # noqa: E402
+                    grid,
                     paint, png, shared_text, source, sprites, spritepad)
 
 USAGE = ["> Usage: pixmoldxx.exe -s <sourcefile> -d <destination file> <parameter List>", "",
@@ -408,7 +409,8 @@ CASES = [
     for size, lines in ((440, scan(440, 33289) + NOT_MULTICOLOR), (439, [TOO_LARGE]))
 ] + [
     # The same limit in pixels for 1 and 4 bits: 18 rows and 8 pixels held leave 16777216 to read as 0.
-    case("-colors, %d bits, %d pixel bytes for 16777656 pixels" % (bits, size), ["-s", "a.bmp", "-b", "o.bin", "-colors"],
+    case("-colors, %d bits, %d pixel bytes for 16777656 pixels" % (bits, size),
+         ["-s", "a.bmp", "-b", "o.bin", "-colors"],
          [TOO_LARGE] if refused else scan(size) + ["> Color 0 (black): 000000", "> Colors: " + shared_text((0, 1, 2)),
                                                    scan(0, 33289)[1]] + BINARY,
          {"a.bmp": bmp(width=24, height=699069, bits=bits, rgb=[0, 0xFFFFFF], pixels=bytes(size))},
@@ -417,8 +419,9 @@ CASES = [
 ] + [
     # A header that ends after its bit count, found by fuzzing: 48 x 1376382 pixels of 1 bit in 34 bytes.
     case("34 bytes for 66 million pixels of 1 bit", ["-s", "s.bmp", "-d", "o.asm", "-b", "o.bin", "-bg", "6", "-mc",
-                                                      "2,3", "-hex", "-acme", "-v"], [TOO_LARGE], {"s.bmp": b"BM" + struct.pack(
-        "<IIi", 0xFFFF00AA, 0x1E000000, 70) + bmp(width=48, height=1376382, bits=1, info_size=88, pixels=b"")[14:34]}),
+                                                      "2,3", "-hex", "-acme", "-v"], [TOO_LARGE],
+         {"s.bmp": b"BM" + struct.pack("<IIi", 0xFFFF00AA, 0x1E000000, 70) +
+          bmp(width=48, height=1376382, bits=1, info_size=88, pixels=b"")[14:34]}),
 ] + [
     case("width 0 with the largest height", CONVERT, scan(0, 0) + NOT_MULTICOLOR,
          {"a.bmp": bmp(width=0, height=2147483646)}),
@@ -609,8 +612,10 @@ CASES += [
     twin("-bg alone implies -colors", png(CLEAR, 6), 32, recognised(PAINTED)[1:] + CLEARED),
     twin("-bg alone implies -colors", png([[ORDER.index(c) for c in row] for row in PAINTED], 3, 8,
                                           [PEPTO[c] | 0x123456 * (c == 0) for c in ORDER],
-                                          trns=bytes(255 * (c != 0) for c in ORDER)), 8, recognised(PAINTED)[1:] + CLEARED),
-    case("PNG all transparent", COLORS[:1] + ["a.png"] + COLORS[2:], scan(2016) + ["> Transparent: 504 pixels, read as the background",
+                                          trns=bytes(255 * (c != 0) for c in ORDER)), 8,
+         recognised(PAINTED)[1:] + CLEARED),
+    case("PNG all transparent", COLORS[:1] + ["a.png"] + COLORS[2:], scan(2016) + [
+        "> Transparent: 504 pixels, read as the background",
                                                       "> Colors: " + shared_text((0, 1, 2)), scan(0, 1)[1]]
          + wrote("out.asm") + saved("o.spr", "with the sheet's colors"), {"a.png": png(ALL_CLEAR, 6)}, {
              "out.asm": crlf(source([(0, 0, [("." * 24, (0, 0, 0))] * 21)], shared=(0, 1, 2), owns=[12])),
@@ -657,7 +662,8 @@ OVERLAID_CELLS = sprites(1, 1, table=PAIRED) + [(x, 0, [row] * 21) for x, row in
 OVERLAID_BYTES = [134, 146, 14, 158, 2, 146, 14, 130]
 OVERLAYS = ["> Overlay: sprite %d over sprite %d (X%d,Y0), color %s" % (n + 1, n, x, color(c))
             for n, x, c in ((1, 24, 14), (3, 48, 2), (5, 72, 14))]
-LOST = "> Warning: Sprite 7 (X96,Y0) has pixel pairs of two colors: 84, the first at (X96,Y0); each shows its left pixel"
+LOST = ("> Warning: Sprite 7 (X96,Y0) has pixel pairs of two colors: 84, the first at (X96,Y0); each shows its left "
+        "pixel")
 CASES += [
     case("-overlay, " + name, ["-s", "a.bmp", "-d", "out.asm", "-e", "o.spr", "-overlay"] + args,
          scan(2520) + recognised(OVERLAID) + [LOST, "> Colors: " + shared_text(SHARED)] + OVERLAYS + [
@@ -676,7 +682,8 @@ CASES += [
 ] + [
     case("-overlay, a cell of three colours of its own", COLORS + ["-overlay", "-mc", "11,1"], scan(504) + [
         "> Color 0 (black): 000000", "> Color 2 (red): 68372B", "> Color 3 (cyan): 70A4B2",
-        "> Color 4 (purple): 6F3D86", "> Error: No choice of shared colors converts all 1 sprites; this one converts 0:",
+        "> Color 4 (purple): 6F3D86",
+        "> Error: No choice of shared colors converts all 1 sprites; this one converts 0:",
         "> Colors: " + shared_text(SHARED), "> Error: Sprite 0 (X0,Y0) has 3 colors of its own: 2 (red), 3 (cyan), "
         "4 (purple)"] + EXIT, {"a.bmp": sheet([[0] * 18 + [2, 2, 3, 3, 4, 4]] * 21)}),
     case("-overlay with -hires", COLORS + ["-hires", "-overlay"], ["> Error: -overlay needs multicolour sprites."],
@@ -741,7 +748,8 @@ CASES += [dict(c, name=c["name"] + ", -errorlevel", args=c["args"] + ["-errorlev
           if c["name"] == name]
 # A build script is never stalled: under -errorlevel only -p waits after a picture that cannot be converted.
 CASES += [dict(c, name=c["name"] + ", -errorlevel" + " -p" * p, args=c["args"] + ["-errorlevel"] + ["-p"] * p, code=1,
-               console=c["console"][:len(c["console"]) - 1 + p], waits=bool(p)) for c in CASES if c["name"] == "a 24-bit picture"
+               console=c["console"][:len(c["console"]) - 1 + p], waits=bool(p))
+          for c in CASES if c["name"] == "a 24-bit picture"
           for p in (0, 1)]
 
 
@@ -836,7 +844,8 @@ def previewed(options, folder, test, files):
     sheet = next(iter(test["files"].values()))
     width, height = struct.unpack_from("<ii", sheet, 18)
     palette, rows = unpng(files.pop("p.png"))
-    problems = [] if palette == test["preview"] else ["p.png has the palette %s" % " ".join("%06X" % v for v in palette)]
+    problems = [] if palette == test["preview"] else ["p.png has the palette %s" % " ".join(map("%06X".__mod__,
+                                                                                                 palette))]
     if rows != [[shown for shown, _ in row] for row in drawn(spr, width, abs(height))]:
         problems.append("p.png does not show what the SpritePad file shows")
     shared = ["-hires"] if "-hires" in test["args"] else ["-mc", "%d,%d" % (spr[1], spr[2])]

@@ -51,7 +51,8 @@ for kind, depths in ((0, (1, 2, 4, 8, 16)), (2, (8, 16)), (3, (1, 2, 4, 8)), (4,
         trns = {0: b"\0\0", 2: b"\0" * 6, 3: b"\0\x80"}.get(kind)
         for interlace in (False, True):
             seeds["png-%d-%d%s" % (kind, depth, "-adam7" * interlace)] = png(
-                picture, kind, depth, [PEPTO[c] for c in order][:(1 << depth) * (kind == 3)], trns, interlace, (0, 1, 2, 3, 4))
+                picture, kind, depth, [PEPTO[c] for c in order][:(1 << depth) * (kind == 3)], trns, interlace,
+                (0, 1, 2, 3, 4))
 words = {"BM": b"BM"}
 for name, value in [("w24", 24), ("w48", 48), ("w4800", 4800), ("wm24", -24), ("h21", 21), ("h42", 42),
                     ("hm21", -21), ("h4200", 4200), ("i108", 108), ("i124", 124), ("c256", 256), ("c257", 257),
@@ -64,8 +65,8 @@ words.update(px0123=b"\0\1\2\3", px255=b"\xff", px4=b"\x04", px254=b"\xfe", comp
              mask_r=b"\0\0\xff\0", mask_g=b"\0\xff\0\0", mask_b=b"\xff\0\0\0", black=b"\0\0\0\0",
              pepto_grey=b"\x44\x44\x44\0", pepto_red=b"\x2b\x37\x68\0", white=b"\xff\xff\xff\0",
              png=b"\x89PNG\r\n\x1a\n", png_lf=b"\x89PNG\n\x1a\n")
-words.update(("chunk_" + name, name.encode()) for name in
-             "IHDR PLTE IDAT IEND tRNS gAMA cHRM sRGB iCCP tEXt zTXt iTXt bKGD pHYs sBIT hIST sPLT tIME oFFs eXIf".split())
+chunks = "IHDR PLTE IDAT IEND tRNS gAMA cHRM sRGB iCCP tEXt zTXt iTXt bKGD pHYs sBIT hIST sPLT tIME oFFs eXIf"
+words.update(("chunk_" + name, name.encode()) for name in chunks.split())
 
 if len(sys.argv) != 3:
     sys.exit(__doc__)

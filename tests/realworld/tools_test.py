@@ -188,7 +188,8 @@ def main():
         print("\n".join(problems) or "ok   make")
         return 1 if problems else 0
     if options.tool in ASSEMBLERS:
-        commands = {form: [ASSEMBLERS[options.tool]] for form in ("", "-hex", "-colors", "-colors -hex", "-overlay -hex")}
+        forms = ("", "-hex", "-colors", "-colors -hex", "-overlay -hex")
+        commands = {form: [ASSEMBLERS[options.tool]] for form in forms}
     failures = runs = 0
     for form, form_commands in commands.items():
         painted = OUTLINED if "-overlay" in form else PAINTED

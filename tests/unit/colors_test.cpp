@@ -107,7 +107,8 @@ TEST(ChooseColors, TheFirstChoiceThatConvertsEveryCell)
     };
     for (const auto& test : cases) {
         const ColorChoice choice =
-            ChooseColors(ScanSheetColors(Band(test.cells), test.hires), test.fixed, test.hires, test.overlay);
+            ChooseColors(ScanSheetColors(Band(test.cells), test.hires, test.overlay), test.fixed, test.hires,
+                         test.overlay);
         const auto [background, first, second] = choice.colors;
         EXPECT_EQ(std::vector<int>({background, first, second}),
                   std::vector<int>({test.colors.background, test.colors.multicolor1, test.colors.multicolor2}))
