@@ -614,12 +614,17 @@ CASES += [
                                           [PEPTO[c] | 0x123456 * (c == 0) for c in ORDER],
                                           trns=bytes(255 * (c != 0) for c in ORDER)), 8,
          recognised(PAINTED)[1:] + CLEARED),
-    case("PNG all transparent", COLORS[:1] + ["a.png"] + COLORS[2:], scan(2016) + [
-        "> Transparent: 504 pixels, read as the background",
-                                                      "> Colors: " + shared_text((0, 1, 2)), scan(0, 1)[1]]
-         + wrote("out.asm") + saved("o.spr", "with the sheet's colors"), {"a.png": png(ALL_CLEAR, 6)}, {
-             "out.asm": crlf(source([(0, 0, [("." * 24, (0, 0, 0))] * 21)], shared=(0, 1, 2), owns=[12])),
-             "o.spr": bytes([0, 1, 2] + [0] * 63 + [140])}),
+] + [
+    # Transparent pixels alone give black; beside the background they lose nothing.
+    case("PNG " + name, COLORS[:1] + ["a.png"] + COLORS[2:], scan(2016) + lines + [
+        "> Colors: " + shared_text(shared), scan(0, 1)[1]] + wrote("out.asm") + saved("o.spr", "with the sheet's colors"),
+         {"a.png": png(picture, 6)}, {"out.asm": crlf(source([(0, 0, [("." * 24, (0, 0, 0))] * 21)], shared=shared,
+                                                            owns=[12])), "o.spr": bytes(shared + (0,) * 63 + (140,))})
+    for name, picture, shared, lines in (
+        ("all transparent", ALL_CLEAR, (0, 1, 2), ["> Transparent: 504 pixels, read as the background"]),
+        ("transparent beside the background", [[(0x35, 0x28, 0x79, 255), (9, 9, 9, 0)] * 12] * 21, (6, 0, 1),
+         ["> Color 6 (blue): 352879", "> Transparent: 252 pixels, read as the background"]))
+] + [
     case("PNG of RGB pixels without -colors", CONVERT[:1] + ["a.png"] + CONVERT[2:], [
         "> Error: PNG of 16-bit RGB pixels (color type 2) has no palette indexes; use -colors to read its colors."]
          + EXIT, {"a.png": png([[(0, 0, 0)] * 24] * 21, 2, 16)}),
