@@ -564,6 +564,16 @@ def ramp(depth):
     return [k * (255 // (2 ** depth - 1)) * 0x010101 for k in range(2 ** depth)]
 
 
+def samples(picture, kind, depth, values):
+    """A picture of C64 colours as the pixels of a PNG of that colour type and depth: palette indexes into the
+    colours used, in rising order, or their values (0xRRGGBB) in that depth, opaque."""
+    used, top = sorted({c for row in picture for c in row}), (1 << depth) - 1
+    pixel = {c: used.index(c) if kind == 3 else tuple(
+        [(values[c] >> s & 255) * top // 255 for s in (16, 8, 0)][:CHANNELS[kind] - kind // 4] + [top] * (kind > 3))
+        for c in used}
+    return [[pixel[c][0] if kind == 0 else pixel[c] for c in row] for row in picture], [values[c] for c in used]
+
+
 GREYS = {0: 0x00, 11: 0x44, 12: 0x88, 15: 0xCC, 1: 0xFF}  # C64 colours as 4-bit grey levels (times 17)
 GREY_PAINTED = paint(grid(3, 3, table=PAIRED), SHARED, [12, 15] * 4 + [12], 3)
 BLACK_WHITE = paint(grid(3, 3, table=HIRES), (0,), [1] * 9, 3)
@@ -590,23 +600,16 @@ CASES += [
         ("bad colours, a line each in plane order", "a.bmp", 8, True, (2, 3, 4, 0, 1)),
         ("index 255 is reported and read as 0", "a.bmp", 8, False, (3, 4)))
 ] + [
-    twin(name, png(picture, kind, depth, palette, interlace=interlace, filters=filters), depth * CHANNELS[kind])
-    for name, picture, kind, depth, palette, interlace, filters in (
-        ("-colors, 16 shuffled palette entries, -acme -hex", [[ORDER.index(c) for c in row] for row in PAINTED], 3,
-         8, [PEPTO[c] for c in ORDER], True, (4, 1)),
-        ("-colors, the used colours alone, 4 bits", [[USED.index(c) for c in row] for row in PAINTED], 3, 4,
-         [PEPTO[c] for c in USED], False, (1, 2, 3, 4, 0)),
-        ("-colors -hires, 1 bits", [[c // 7 for c in row] for row in HIRES_PAINTED], 3, 1, [PEPTO[6], PEPTO[7]],
-         False, (2,)),
-        ("-colors, 24 bits, top-down", [[tuple(PEPTO[c].to_bytes(3, "big")) for c in row] for row in PAINTED], 2, 8,
-         (), True, (0, 1, 2, 3, 4)),
-        ("-colors, 24 bits, top-down", [[tuple(257 * v for v in PEPTO[c].to_bytes(3, "big")) + (65535,)
-                                         for c in row] for row in PAINTED], 6, 16, (), False, (4,)),
-        ("-colors, greys", [[GREYS[c] // 17 for c in row] for row in GREY_PAINTED], 0, 4, (), False, (1,)),
-        ("-colors, greys", [[GREYS[c] * 257 for c in row] for row in GREY_PAINTED], 0, 16, (), True, (2, 4)),
-        ("-colors, greys", [[(GREYS[c], 255) for c in row] for row in GREY_PAINTED], 4, 8, (), False, (3,)),
-        ("-colors -hires, black and white", [[c for c in row] for row in BLACK_WHITE], 0, 1, (), True, (0,)),
-        ("-colors -hires, black and white", [[3 * c for c in row] for row in BLACK_WHITE], 0, 2, (), False, (4,)))
+    twin(name, png(pixels, kind, depth, palette * (kind == 3), interlace=interlace, filters=filters),
+         depth * CHANNELS[kind])
+    for name, picture, values, forms in (
+        ("-colors, the used colours alone, 4 bits", PAINTED, PEPTO, ((3, 8, 1, (4, 1)), (3, 4, 0, (1, 2, 3, 4, 0)))),
+        ("-colors, 24 bits, top-down", PAINTED, PEPTO, ((2, 8, 1, (0, 1, 2, 3, 4)), (2, 16, 0, (3,)), (6, 16, 0, (4,)))),
+        ("-colors, greys", GREY_PAINTED, GREY_RGB, ((0, 4, 0, (1,)), (0, 8, 1, (0,)), (0, 16, 1, (2, 4)),
+                                                    (4, 8, 0, (3,)), (4, 16, 1, (1, 3)))),
+        ("-colors -hires, black and white", BLACK_WHITE, GREY_RGB, ((0, 1, 1, (0,)), (0, 2, 0, (4,)), (3, 2, 1, (2, 3)))),
+        ("-colors -hires, 1 bits", HIRES_PAINTED, PEPTO, ((3, 1, 0, (2,)),)))
+    for kind, depth, interlace, filters in forms for pixels, palette in [samples(picture, kind, depth, values)]
 ] + [
     # Pixels of alpha 0 are the background, whatever colour they store; they count for no colour.
     twin("-bg alone implies -colors", png(CLEAR, 6), 32, recognised(PAINTED)[1:] + CLEARED),
@@ -649,8 +652,8 @@ CASES += [
         ("palette missing", png(grid(1, 1)), [DAMAGED % "its palette (PLTE) is missing"] + EXIT),
         ("width 40", png([[0] * 40] * 21, palette=[0]), [BAD_WIDTH]),
         ("height 20", png([[0] * 24] * 20, palette=[0]), [BAD_HEIGHT]),
-        ("of 504 million pixels in 60 bytes", GOOD[:16] + struct.pack(">II", 24000, 21000) + GOOD[24:], [TOO_LARGE]),
-        ("wider than any sheet", GOOD[:16] + struct.pack(">II", 2 ** 31 - 24, 21) + GOOD[24:], [TOO_LARGE]))
+    ) + tuple(("of %d x %d pixels in 137 bytes" % size, png(grid(2, 2), palette=ramp(2), depth=2, ihdr=struct.pack(
+        ">IIBBBBB", *size, 2, 3, 0, 0, 0)), [TOO_LARGE]) for size in ((24000, 21000), (2 ** 31 - 24, 21)))
 ]
 
 # -overlay: five cells on black, sharing dark grey and white. 0 fits; 1 has a light blue outline one pixel wide
@@ -685,12 +688,10 @@ CASES += [
         line + " (0 overlay pairs)" if line.startswith("> Converting") else line for line in c["console"]])
     for c in CASES if c["name"] == "-colors, 16 palette entries in C64 order"
 ] + [
-    case("-overlay, a cell of three colours of its own", COLORS + ["-overlay", "-mc", "11,1"], scan(504) + [
-        "> Color 0 (black): 000000", "> Color 2 (red): 68372B", "> Color 3 (cyan): 70A4B2",
-        "> Color 4 (purple): 6F3D86",
-        "> Error: No choice of shared colors converts all 1 sprites; this one converts 0:",
-        "> Colors: " + shared_text(SHARED), "> Error: Sprite 0 (X0,Y0) has 3 colors of its own: 2 (red), 3 (cyan), "
-        "4 (purple)"] + EXIT, {"a.bmp": sheet([[0] * 18 + [2, 2, 3, 3, 4, 4]] * 21)}),
+    case("-overlay, a cell of three colours of its own", COLORS + ["-overlay", "-mc", "11,1"], scan(504) + recognised(
+        [[0, 2, 3, 4]]) + ["> Error: No choice of shared colors converts all 1 sprites; this one converts 0:",
+                           "> Colors: " + shared_text(SHARED), "> Error: Sprite 0 (X0,Y0) has 3 colors of its own: "
+                           "2 (red), 3 (cyan), 4 (purple)"] + EXIT, {"a.bmp": sheet([[0] * 18 + [2, 2, 3, 3, 4, 4]] * 21)}),
     case("-overlay with -hires", COLORS + ["-hires", "-overlay"], ["> Error: -overlay needs multicolour sprites."],
          {"a.bmp": sheet(PAINTED)}),
 ]
@@ -708,12 +709,10 @@ CASES += [
     case("-preview " + name, CONVERT + ["-e", "o.spr", "-b", "o.bin", "-preview"] + args,
          DONE + saved("o.spr") + BINARY + lines, SHEET, {"out.asm": ASM, "o.spr": SPR, "o.bin": BIN}, only=only)
     for name, args, lines, only in (
-        ("over the sheet", ["./a.bmp"], [IS_SOURCE + "./a.bmp"], None),
         ("over the source file", ["out.asm"], ["> Error: Preview file is the sourcecode file: out.asm"], None),
         ("over the SpritePad file", ["o.spr"], ["> Error: Preview file is the SpritePad file: o.spr"], None),
         ("over the binary file", ["o.bin"], ["> Error: Preview file is the binary file: o.bin"], None),
         ("as the last parameter", [], ["> Error: No destination filename for preview output."], None),
-        ("in a missing folder", ["no/p.png"], ["> Error: Unable to create file: no/p.png"], None),
         ("on a full disk", ["/dev/full"], ["> Error: Unable to write file: /dev/full"], "linux"))
 ]
 

@@ -158,7 +158,7 @@ def chunk(kind, data):
 def scanlines(picture, depth, channels, filters):
     """The rows as bytes, each after its filter byte; filter types taken in turn from filters."""
     bits = depth * channels
-    step, previous, out = max(1, bits // 8), None, b""
+    step, previous, out = max(1, bits // 8), None, bytearray()
     for y, row in enumerate(picture):
         samples = [s for pixel in row for s in (pixel if isinstance(pixel, tuple) else (pixel,))]
         if depth < 8:
@@ -167,17 +167,13 @@ def scanlines(picture, depth, channels, filters):
         else:
             data = b"".join(s.to_bytes(depth // 8, "big") for s in samples)
         kind, up = filters[y % len(filters)], previous or bytes(len(data))
-        out += bytes([kind]) + bytes((v - predict(kind, data[i - step] if i >= step else 0, up[i],
-                                                   up[i - step] if i >= step else 0)) & 255 for i, v in enumerate(data))
+        out.append(kind)
+        for i, v in enumerate(data):  # less the value the filter predicts: none, left, up, their average, or Paeth's
+            a, b, c = data[i - step] if i >= step else 0, up[i], up[i - step] if i >= step else 0
+            paeth = min((abs(b - c), 0, a), (abs(a - c), 1, b), (abs(a + b - 2 * c), 2, c))[2]
+            out.append((v - (0, a, b, (a + b) // 2, paeth)[kind]) & 255)
         previous = data
-    return out
-
-
-def predict(kind, a, b, c):
-    """The value a PNG row filter subtracts: none, left, up, their average, or Paeth's choice."""
-    p = a + b - c
-    paeth = min((abs(p - a), 0, a), (abs(p - b), 1, b), (abs(p - c), 2, c))[2]
-    return (0, a, b, (a + b) // 2, paeth)[kind]
+    return bytes(out)
 
 
 def png(picture, color_type=3, depth=8, palette=(), trns=None, interlace=False, filters=(0,), ihdr=None,

@@ -95,7 +95,6 @@ TEST(ChooseColors, TheFirstChoiceThatConvertsEveryCell)
         {"fixed", {"000000000000000000112233"}, {3, {{2, 1}}}, false, false, {3, 2, 1}, {none}, {}},
         {"the first that converts the most", {"000000000000000000112233", "000000000000112233445566"}, {}, false,
          false, {0, 1, 2}, {none, none}, {1}},
-        {"hires", {"000000000000000011111111"}, {}, true, false, {0, 15, 1}, {none}, {}},
         {"overlays of fewest pixels, then the lower number", {"000000002e2e2e2e00000000",
                                                              "000000002e2e2e2e22220000"}, {0, {{11, 1}}}, false, true,
          {0, 11, 1}, {2, 14}, {}},
