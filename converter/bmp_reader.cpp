@@ -259,7 +259,7 @@ void ReadSheetColors(BmpReader& reader, SourceBitmap& bitmap, const std::vector<
     TrueColorDecoder decoder = MakeTrueColorDecoder(bits == 32 ? kBlueGreenRedUnused : kBlueGreenRed);
     ReadPixelRows(reader, bitmap, &decoder);
     if (bits <= 8) {
-        MapPaletteIndexes(reader.sheet, palette, {}, bitmap, decoder.recognised);
+        MapPaletteIndexes(reader.sheet, palette, std::vector<bool>(palette.size()), bitmap, decoder.recognised);
     }
     FinishColors(reader.sheet, decoder.recognised);
 }

@@ -219,6 +219,7 @@ SourceBitmap ReadPngSheet(const Sheet& sheet)
     spng_set_image_limits(png.decoder, kWidestSheet, kHighestSheet);
     spng_set_chunk_limits(png.decoder, kChunkMemory, kChunkMemory);
     Check(png, spng_get_ihdr(png.decoder, &png.header));
+    Check(png, spng_decode_chunks(png.decoder)); // up to the picture: IHDR is trusted only with its checksum
     CheckIndexes(png);
     SourceBitmap bitmap;
     CheckSize(sheet, png.header.width, png.header.height, bitmap);

@@ -71,7 +71,7 @@ std::vector<std::uint8_t> ColorsOfEntries(const std::vector<Rgb>& palette, const
 {
     std::vector<Rgb> opaque;
     for (std::size_t entry = 0; entry < palette.size(); entry += 1) {
-        if (entry >= transparent.size() || !transparent[entry]) {
+        if (!transparent[entry]) {
             opaque.push_back(palette[entry]);
         }
     }
@@ -81,9 +81,8 @@ std::vector<std::uint8_t> ColorsOfEntries(const std::vector<Rgb>& palette, const
     std::vector<std::uint8_t> colors;
     std::size_t next = 0;
     for (std::size_t entry = 0; entry < palette.size(); entry += 1) {
-        const bool clear = entry < transparent.size() && transparent[entry];
-        colors.push_back(clear ? kTransparent : opaqueColors[next]);
-        next += clear ? 0 : 1;
+        colors.push_back(transparent[entry] ? kTransparent : opaqueColors[next]);
+        next += transparent[entry] ? 0 : 1;
     }
     return colors;
 }

@@ -57,8 +57,8 @@ void UnpackIndexes(const std::uint8_t* row, std::size_t bits, std::size_t width,
 void CheckColorIndexes(const Sheet& sheet, SourceBitmap& bitmap);
 
 // -colors: the plane's palette indexes become C64 colours, the palette's
-// opaque entries recognised as a whole; an entry marked transparent gives
-// kTransparent. An index beyond the palette gets a line of its own and
+// opaque entries recognised as a whole; an entry marked transparent (one mark
+// for every entry) gives kTransparent. An index beyond the palette gets a line of its own and
 // refuses the sheet.
 void MapPaletteIndexes(const Sheet& sheet, const std::vector<Rgb>& palette, const std::vector<bool>& transparent,
                        SourceBitmap& bitmap, RecognisedColors& recognised);
