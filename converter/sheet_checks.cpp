@@ -81,8 +81,7 @@ std::vector<std::uint8_t> ColorsOfEntries(const std::vector<Rgb>& palette, const
     std::vector<std::uint8_t> colors;
     std::size_t next = 0;
     for (std::size_t entry = 0; entry < palette.size(); entry += 1) {
-        colors.push_back(transparent[entry] ? kTransparent : opaqueColors[next]);
-        next += transparent[entry] ? 0 : 1;
+        colors.push_back(transparent[entry] ? kTransparent : opaqueColors[next++]);
     }
     return colors;
 }
