@@ -3,11 +3,11 @@
 # `cpack --preset deb-linux-x64` and `deb-linux-x86` (reusing the presets'
 # build folders), checks their fields and members, runs lintian on both (an
 # error fails), then installs the amd64 package with apt-get, converts the
-# example sheet with the installed pixmold, finds its manual page with man,
-# removes the package and checks that none of its files is left.
+# example sheets (a BMP and a PNG) with the installed pixmold, finds its manual
+# page with man, removes the package and checks that none of its files is left.
 # Called by .ci/run after .ci/package.sh; runs as root and needs dpkg-dev,
-# lintian, man-db, and libc6, libstdc++6 and libgcc-s1 of i386 (the i386
-# package's Depends are read from them).
+# lintian, man-db, and libc6, libstdc++6, libgcc-s1, libspng0 and zlib1g of
+# i386 (the i386 package's Depends are read from them).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -47,11 +47,12 @@ for target in linux-x64:amd64 linux-x86:i386; do
   [ "$(field Package)" = pixmold ] || fail "$(basename "$deb"): Package is not pixmold"
   [ "$(field Version)" = "$version" ] || fail "$(basename "$deb"): Version is not $version"
   [ "$(field Architecture)" = "$arch" ] || fail "$(basename "$deb"): Architecture is not $arch"
-  # The C and C++ runtime, each with a minimum version, and nothing else.
+  # The C and C++ runtime and libspng, each with a minimum version, and
+  # nothing else (zlib comes with libspng0).
   depends=$(field Depends | tr -d ' ' | tr ',' '\n' | sort)
-  expected=$(printf '%s\n' libc6 libgcc-s1 libstdc++6)
+  expected=$(printf '%s\n' libc6 libgcc-s1 libspng0 libstdc++6)
   [ "$(sed 's/(.*//' <<<"$depends")" = "$expected" ] && ! grep -qv '(>=' <<<"$depends" \
-    || fail "$(basename "$deb"): Depends is not libc6, libgcc-s1 and libstdc++6 with versions: $(field Depends)"
+    || fail "$(basename "$deb"): Depends is not libc6, libgcc-s1, libspng0 and libstdc++6 with versions: $(field Depends)"
   files=$(awk '$1 !~ /^d/ { print $1, $2, $6 }' <<<"$listing")
   [ "$files" = "$members" ] || fail "$(basename "$deb") holds other files or modes:
 $files
@@ -100,6 +101,18 @@ for file in sprites.asm sprites.spr console; do
   cmp "$work/installed/$file" "$work/built/$file" || fail "$file of the installed pixmold differs from the build tree's"
 done
 echo "installed pixmold converted examples/sprites.bmp to the build tree's bytes"
+
+# A PNG sheet with -colors: the installed program reads it through Debian's
+# libspng, to the build tree's bytes.
+[ -f "$root/examples/colors.png" ] || fail "examples/colors.png is missing"
+mkdir "$work/installed-png" "$work/built-png"
+(cd "$work/installed-png" && pixmold -s "$root/examples/colors.png" -d colors.asm -colors >console </dev/null)
+(cd "$work/built-png" && "$root/build/linux-x64/converter/pixmold" -s "$root/examples/colors.png" -d colors.asm -colors >console </dev/null)
+[ -s "$work/installed-png/colors.asm" ] || { cat "$work/installed-png/console" >&2; fail "the installed pixmold did not convert examples/colors.png"; }
+for file in colors.asm console; do
+  cmp "$work/installed-png/$file" "$work/built-png/$file" || fail "$file of examples/colors.png differs between the installed pixmold and the build tree's"
+done
+echo "installed pixmold converted examples/colors.png to the build tree's bytes"
 
 page=$(man -w pixmold) || fail "man -w pixmold finds no manual page"
 [ "$page" = /usr/share/man/man1/pixmold.1.gz ] || fail "man -w pixmold finds $page"

@@ -18,8 +18,8 @@ command -v afl-clang-fast++ >/dev/null || { echo "fuzz.sh: afl-clang-fast++ not 
 
 sanitizers="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
 CC=afl-clang-fast CXX=afl-clang-fast++ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DPIXMOLD_BUILD_TESTS=OFF -DPIXMOLD_WARNINGS_AS_ERRORS=ON \
-  -DCMAKE_CXX_FLAGS="$sanitizers" -DCMAKE_EXE_LINKER_FLAGS="$sanitizers" >/dev/null
+  -DPIXMOLD_BUILD_TESTS=OFF -DPIXMOLD_WARNINGS_AS_ERRORS=ON -DPIXMOLD_SPNG_FROM_SOURCE=ON \
+  -DCMAKE_C_FLAGS="$sanitizers" -DCMAKE_CXX_FLAGS="$sanitizers" -DCMAKE_EXE_LINKER_FLAGS="$sanitizers" >/dev/null
 cmake --build "$build" --target pixmold -j2
 program="$build/converter/pixmold"
 

@@ -3,7 +3,8 @@
 # hold a build), makes their release archives with `cpack --preset <preset>`,
 # lists each archive and fails when a file that belongs in it is missing.
 # Called by .ci/run after the targets' tests; needs cmake, g++-multilib, the
-# mingw-w64 compilers and groff-base (for the text manual page of the .zip).
+# mingw-w64 compilers, groff-base (for the text manual page of the .zip), and
+# libspng and zlib for every target (cmake/libspng.cmake says which).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -13,9 +14,10 @@ version=$(sed -n 's/^project(pixmold VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 packages="$root/build/packages"
 mkdir -p "$packages"
 
-# The members every archive must hold, below its top folder.
+# The members every archive must hold, below its top folder (the Windows
+# programs hold libspng, so its licence goes with them).
 linux_members="bin/pixmold share/man/man1/pixmold.1 share/doc/pixmold/README.md share/doc/pixmold/LICENSE share/doc/pixmold/CHANGELOG.md"
-windows_members="bin/pixmold.exe README.md LICENSE CHANGELOG.md pixmold.1 pixmold.txt"
+windows_members="bin/pixmold.exe README.md LICENSE LICENSE-libspng.txt CHANGELOG.md pixmold.1 pixmold.txt"
 
 failed=0
 for preset in linux-x64 linux-x86 windows-x64 windows-x86; do

@@ -8,5 +8,9 @@ set(CMAKE_CXX_COMPILER g++)
 set(CMAKE_C_FLAGS_INIT "-m32 -msse2 -mfpmath=sse")
 set(CMAKE_CXX_FLAGS_INIT "-m32 -msse2 -mfpmath=sse")
 set(CMAKE_EXE_LINKER_FLAGS_INIT -m32)
+# Libraries of Debian's i386 packages (libspng-dev:i386, zlib1g-dev:i386),
+# never the amd64 ones beside them.
+set(CMAKE_LIBRARY_ARCHITECTURE i386-linux-gnu)
+set(CMAKE_IGNORE_PATH /usr/lib/x86_64-linux-gnu /lib/x86_64-linux-gnu)
 # Runs natively: no emulator.
 set(CMAKE_CROSSCOMPILING_EMULATOR "")

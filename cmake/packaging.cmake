@@ -37,7 +37,7 @@ set(CPACK_ARCHIVE_THREADS 1)
 
 # Debian packages of the Linux targets, `cpack --preset deb-linux-x64` (and
 # deb-linux-x86): pixmold_0.3.442_amd64.deb and pixmold_0.3.442_i386.deb, for
-# /usr. Depends comes from dpkg-shlibdeps (C and C++ runtime only). The
+# /usr. Depends comes from dpkg-shlibdeps (C and C++ runtime, libspng). The
 # Debian layout (stripped program, gzipped manual page and documents,
 # copyright, a Debian changelog) is made for the DEB generator alone, by
 # cmake/deb.cmake (its settings) and cmake/deb_layout.cmake (its files), so
@@ -54,8 +54,8 @@ if(NOT WIN32)
   set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
   # The synopsis is CPACK_PACKAGE_DESCRIPTION_SUMMARY; this is the rest.
   set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-      "pixmold turns a sprite sheet drawn in a PC paint program, saved as an
-uncompressed 8-bit palette BMP, into Commodore 64 multicolour or hires
+      "pixmold turns a sprite sheet drawn in a PC paint program, saved as a
+PNG or an uncompressed BMP, into Commodore 64 multicolour or hires
 sprites: assembler source for ACME, xa65, 64tass or ca65, and a SpritePad
 file.")
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

@@ -146,7 +146,7 @@ void StoreRow(const PngReader& png, const std::uint8_t* row, SourceBitmap& bitma
               TrueColorDecoder& decoder)
 {
     const std::size_t width = static_cast<std::size_t>(bitmap.width); // positive here
-    std::uint8_t* pixels = bitmap.pixels.data() + MachineWord{number} * bitmap.width;
+    std::uint8_t* pixels = bitmap.pixels.data() + std::size_t{number} * width;
     if (IsIndexed(png)) {
         UnpackIndexes(row, png.header.bit_depth, width, pixels);
     } else {
@@ -172,7 +172,7 @@ void DecodeRows(const PngReader& png, SourceBitmap& bitmap, TrueColorDecoder& de
         }
     }
     Check(png, error == SPNG_EOI ? 0 : error);
-    for (std::uint32_t number = 0; interlaced && number < bitmap.height; number += 1) {
+    for (std::uint32_t number = 0; interlaced && number < png.header.height; number += 1) {
         StoreRow(png, rows.data() + number * rowBytes, bitmap, number, decoder);
     }
     Check(png, spng_decode_chunks(png.decoder)); // the chunks after the picture, up to IEND
