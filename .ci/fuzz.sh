@@ -1,15 +1,21 @@
 #!/usr/bin/env bash
 # Fuzzes the real pixmold program with AFL++ for about two minutes: builds it
 # with afl-clang-fast, AddressSanitizer and UndefinedBehaviorSanitizer in
-# build/afl, writes the seed sheets and the BMP dictionary
-# (tests/fuzz/make_seeds.py), adds the minimized corpus tests/fuzz/corpus/,
-# then runs afl-fuzz instances side by side, each with its own option words:
-# the colour indexes as multicolour and as hires sprites, and -colors three
-# ways (multicolour, -bg with -mc, hires). Every instance also writes -d, -e
-# and -b files. Fails on any crash or hang and names the inputs.
+# build/afl (libspng compiled from its source with the same flags), writes
+# the seed sheets and the dictionary (tests/fuzz/make_seeds.py), adds the
+# minimized corpus tests/fuzz/corpus/ and runs every kept input once, then
+# runs afl-fuzz instances side by side, each with its own option words: the
+# colour indexes as multicolour and as hires sprites, -colors three ways
+# (multicolour, -bg with -mc, hires), PNG sheets with -colors and -preview,
+# and -overlay. Every instance also writes -d, -e and -b files. Fails on any
+# crash or hang and names the inputs.
+#
+# The kept inputs are run once each, in turn under the instances' words, two
+# at a time; afl-fuzz then starts without calibrating them
+# (AFL_NO_STARTUP_CALIBRATION), so the whole step stays within minutes.
 #
 #   PIXMOLD_FUZZ_SECONDS    fuzzing time (default 120)
-#   PIXMOLD_FUZZ_INSTANCES  the instances to run, by name (default all five)
+#   PIXMOLD_FUZZ_INSTANCES  the instances to run, by name (default all seven)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build/afl"
@@ -26,28 +32,69 @@ program="$build/converter/pixmold"
 base=/tmp
 [ -d /dev/shm ] && [ -w /dev/shm ] && base=/dev/shm
 work=$(mktemp -d "$base/pixmold-fuzz.XXXXXX")
-python3 "$root/tests/fuzz/make_seeds.py" "$work/in" "$work/bmp.dict"
+python3 "$root/tests/fuzz/make_seeds.py" "$work/in" "$work/fuzz.dict"
 if [ -d "$root/tests/fuzz/corpus" ]; then
   cp "$root/tests/fuzz/corpus/"* "$work/in/" 2>/dev/null || true
 fi
-echo "fuzz.sh: $(ls "$work/in" | wc -l) inputs, fuzzing for $seconds s in $work"
+# The PNG instance starts from the PNG inputs alone.
+mkdir -p "$work/in-png"
+for input in "$work/in"/*; do
+  [ "$(head -c 4 "$input" | od -An -tx1 | tr -d ' ')" = 89504e47 ] && cp "$input" "$work/in-png/"
+done
 
 export AFL_NO_AFFINITY=1 AFL_SKIP_CPUFREQ=1 AFL_I_DONT_CARE_ABOUT_MISSING_CRASHES=1 AFL_NO_UI=1
-# The largest sheet a tiny file may claim takes about 4 s in this build on an
-# idle core; 20 s leaves room for a busy machine and still catches an endless loop.
+export AFL_NO_STARTUP_CALIBRATION=1
+# Every input of the corpus runs in well under a second in this build; 20 s
+# leaves room for a busy machine and still catches an endless loop.
 declare -A words=(
   [main]="-hex" [hires]="-hires -ca65 -v" [colors]="-colors -hex -errorlevel"
   [fixed]="-bg 0 -mc 11,1 -acme -v" [colors-hires]="-colors -hires -ca65"
+  [png]="-colors -preview" [overlay]="-overlay -acme"
 )
-instances=${PIXMOLD_FUZZ_INSTANCES:-main hires colors fixed colors-hires}
+instances=${PIXMOLD_FUZZ_INSTANCES:-main hires colors fixed colors-hires png overlay}
+# The command line of an instance, for the sheet in a folder.
+command_of() { # name folder
+  local name=$1 folder=$2 preview=()
+  [ "$name" = png ] && preview=("$folder/preview.png")
+  # shellcheck disable=SC2206 # the option words split on purpose
+  command=("$program" -s "$folder/sheet.bmp" -d "$folder/out.asm" -e "$folder/out.spr" -b "$folder/out.bin"
+           ${words[$name]} "${preview[@]}")
+}
+
+# One kept input under the words of one instance, in a folder of its own.
+replay() { # name folder input
+  local name=$1 folder=$2 input=$3 status=0
+  command_of "$name" "$folder"
+  cp "$input" "$folder/sheet.bmp"
+  timeout 20 "${command[@]}" </dev/null >/dev/null 2>"$folder/replay.err" || status=$?
+  if [ "$status" -ge 124 ] || grep -q "ERROR: \|runtime error" "$folder/replay.err"; then
+    echo "fuzz.sh: $input fails under ${words[$name]} (status $status):" >&2
+    head -n 20 "$folder/replay.err" >&2
+    return 1
+  fi
+}
+started=$(date +%s)
+inputs=("$work/in"/*)
+read -r -a names <<<"$instances"
+pids=()
+for first in 0 1; do
+  mkdir -p "$work/replay$first"
+  (for ((n = first; n < ${#inputs[@]}; n += 2)); do
+     replay "${names[n % ${#names[@]}]}" "$work/replay$first" "${inputs[n]}" || exit 1
+   done) & pids+=($!)
+done
+for pid in "${pids[@]}"; do
+  wait "$pid" || { echo "fuzz.sh: a kept input fails" >&2; exit 1; }
+done
+echo "fuzz.sh: ${#inputs[@]} inputs run once each in $(( $(date +%s) - started )) s; fuzzing for $seconds s in $work"
+
 run() { # name role
-  local name=$1 role=$2
+  local name=$1 role=$2 in="$work/in"
+  [ "$name" = png ] && in="$work/in-png"
   mkdir -p "$work/$name"
-  # shellcheck disable=SC2086 # the option words split on purpose
-  nice -n 19 afl-fuzz "$role" "$name" -i "$work/in" -o "$work/out" -x "$work/bmp.dict" -m none -t 20000 \
-    -V "$seconds" -f "$work/$name/sheet.bmp" -- "$program" -s "$work/$name/sheet.bmp" \
-    -d "$work/$name/out.asm" -e "$work/$name/out.spr" -b "$work/$name/out.bin" ${words[$name]} \
-    </dev/null >"$work/$name.log" 2>&1
+  command_of "$name" "$work/$name"
+  nice -n 19 afl-fuzz "$role" "$name" -i "$in" -o "$work/out" -x "$work/fuzz.dict" -m none -t 20000 \
+    -V "$seconds" -f "$work/$name/sheet.bmp" -- "${command[@]}" </dev/null >"$work/$name.log" 2>&1
 }
 status=0
 role=-M
