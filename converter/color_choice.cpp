@@ -57,9 +57,12 @@ void ScanPair(std::uint8_t left, std::uint8_t right, CellColors& cell)
     }
     if (left == right) {
         cell.uniform |= SetOf(left);
-    } else {
-        cell.partners[left] |= SetOf(right);
-        cell.partners[right] |= SetOf(left);
+        return;
+    }
+    for (const auto& [color, partner] : {std::pair(left, right), std::pair(right, left)}) {
+        if (color != kTransparent) {
+            cell.partners[color] |= SetOf(partner);
+        }
     }
 }
 
@@ -100,8 +103,8 @@ void ScanCellRow(const std::uint8_t* pixels, MachineWord x, MachineWord y, bool 
 // transparent pixel beside one of the background, which shows alike.
 bool SplitOnlyBy(const CellColors& cell, std::uint8_t background, ColorSet overlay)
 {
-    for (std::uint8_t color = 0; color <= kTransparent; color += 1) {
-        const ColorSet alike = color == kTransparent ? SetOf(background) : color == background ? kTransparentSet : 0;
+    for (std::uint8_t color = 0; color < kTransparent; color += 1) {
+        const ColorSet alike = color == background ? kTransparentSet : 0;
         if ((SetOf(color) & overlay) == 0 && (cell.partners[color] & ~overlay & ~alike) != 0) {
             return false;
         }

@@ -29,12 +29,12 @@ FixedColors ReadFixedColors(const RunOptions& options);
 using ColorSet = std::uint32_t; // bit n for C64 colour n, bit 16 for transparent pixels
 
 // What the search needs to know of one cell. A pair is split when its two
-// pixels differ; partners[c] holds the colours that share a split pair with
-// c. All but read are for -overlay alone.
+// pixels differ; partners[c] holds the colours (transparent too) that share a
+// split pair with colour c. All but read are for -overlay alone.
 struct CellColors {
     ColorSet read = 0;    // the colours of the columns read, transparent pixels left out
     ColorSet uniform = 0; // the colours of the pairs whose pixels are alike
-    std::array<ColorSet, kTransparent + 1> partners{};
+    std::array<ColorSet, kTransparent> partners{};
     std::array<std::uint16_t, kTransparent> pixels{}; // of each colour, in every column
     auto operator<=>(const CellColors&) const = default;
 };

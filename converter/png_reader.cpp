@@ -224,8 +224,8 @@ SourceBitmap ReadPngSheet(const Sheet& sheet)
     SourceBitmap bitmap;
     CheckSize(sheet, png.header.width, png.header.height, bitmap);
     MakePngPlane(png, bitmap);
-    const int trns = IsIndexed(png) ? 0 : SPNG_DECODE_TRNS;
-    Check(png, spng_decode_image(png.decoder, nullptr, 0, DecodedFormat(png), SPNG_DECODE_PROGRESSIVE | trns));
+    Check(png, spng_decode_image(png.decoder, nullptr, 0, DecodedFormat(png),
+                                 SPNG_DECODE_PROGRESSIVE | SPNG_DECODE_TRNS));
     PrintScanningLine(PixelBytes(png, bitmap));
     TrueColorDecoder decoder = MakeTrueColorDecoder(kRedGreenBlueAlpha);
     if (!bitmap.pixels.empty()) {
