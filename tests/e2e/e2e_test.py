@@ -748,7 +748,8 @@ CASES += [dict(c, name=c["name"] + ", -errorlevel", args=c["args"] + ["-errorlev
                              ("source file in a missing folder", 1), ("source file on a full disk", 1),
                              ("-colors, no choice converts every sprite", 1), ("-colors refuses -bg 16", 1),
                              ("-colors refuses 16 bits", 1), ("-hires refuses a 24-bit picture", 1),
-                             ("-b over the SpritePad file", 1), ("-b on a full disk", 1))
+                             ("-b over the SpritePad file", 1), ("-b on a full disk", 1), ("PNG header checksum", 1),
+                             ("-preview on a full disk", 1), ("-overlay, a cell of three colours of its own", 1))
           if c["name"] == name]
 # A build script is never stalled: under -errorlevel only -p waits after a picture that cannot be converted.
 CASES += [dict(c, name=c["name"] + ", -errorlevel" + " -p" * p, args=c["args"] + ["-errorlevel"] + ["-p"] * p, code=1,
