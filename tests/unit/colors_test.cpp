@@ -75,6 +75,8 @@ TEST(NearestC64Color, PublishedValuesExactlyOthersByDistance)
     for (const auto& [rgb, color] : cases) {
         EXPECT_EQ(NearestC64Color(rgb), color) << std::hex << rgb;
     }
+    EXPECT_STREQ(C64ColorName(15), "light grey");
+    EXPECT_STREQ(C64ColorName(kTransparent), ""); // no colour
 }
 
 TEST(ChooseColors, TheFirstChoiceThatConvertsEveryCell)
@@ -93,6 +95,9 @@ TEST(ChooseColors, TheFirstChoiceThatConvertsEveryCell)
         {"the most pixels, then the lower numbers", {"000000000000000000112233"}, {}, false, false, {0, 1, 2},
          {none}, {}},
         {"fixed", {"000000000000000000112233"}, {3, {{2, 1}}}, false, false, {3, 2, 1}, {none}, {}},
+        {"the pair of the most cells, both counted", {"000000000000000011119999", "000000000000111155559999",
+                                                      "000000000000000000009999", "000000000000000000009999"},
+         {}, false, false, {0, 9, 1}, {none, none, none, none}, {}},
         {"the first that converts the most", {"000000000000000000112233", "000000000000112233445566"}, {}, false,
          false, {0, 1, 2}, {none, none}, {1}},
         {"overlays of fewest pixels, then the lower number", {"000000002e2e2e2e00000000",
