@@ -157,18 +157,15 @@ Verdict Judge(const CellColors& cell, const SharedColors& colors, bool hires, bo
     return {fits || color != kNoOverlay, color};
 }
 
-// Cells of the same colours convert alike: each kind is judged once, the
-// most frequent first.
-using CellKinds = std::vector<std::pair<CellColors, std::int64_t>>;
+// Cells of the same colours convert alike: each kind is judged once.
+using CellKinds = std::map<CellColors, std::int64_t>;
 
 CellKinds KindsOf(const SheetColors& sheet)
 {
-    std::map<CellColors, std::int64_t> counts;
+    CellKinds kinds;
     for (const CellColors& cell : sheet.cells) {
-        counts[cell] += 1;
+        kinds[cell] += 1;
     }
-    CellKinds kinds(counts.begin(), counts.end());
-    std::stable_sort(kinds.begin(), kinds.end(), [](const auto& a, const auto& b) { return a.second > b.second; });
     return kinds;
 }
 

@@ -2,6 +2,7 @@
 
 #include <spng.h>
 
+#include <algorithm>
 #include <memory>
 #include <new>
 #include <span>
@@ -98,11 +99,10 @@ spng_plte PaletteOf(const SourceBitmap& bitmap)
 {
     const std::array<Rgb, kC64ColorCount> values = bitmap.c64Palette.value_or(C64ReferencePalettes()[0]);
     spng_plte plte{kC64ColorCount, {}};
-    for (std::size_t color = 0; color < kC64ColorCount; color += 1) {
-        const Rgb rgb = values[color];
-        plte.entries[color] = {static_cast<std::uint8_t>(rgb >> 16), static_cast<std::uint8_t>(rgb >> 8),
+    std::transform(values.begin(), values.end(), plte.entries, [](Rgb rgb) {
+        return spng_plte_entry{static_cast<std::uint8_t>(rgb >> 16), static_cast<std::uint8_t>(rgb >> 8),
                                static_cast<std::uint8_t>(rgb), 255}; // the bytes of 0xRRGGBB
-    }
+    });
     return plte;
 }
 

@@ -24,7 +24,7 @@ import time
 import zlib
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from sheets import (CHANNELS, COLODORE, HIRES, OTHERS, PAIRED, PEPTO, ROWS, bmp, changed, color, crlf,  # noqa: E402
+from sheets import (CHANNELS, COLODORE, HIRES, OTHERS, PAIRED, PEPTO, ROWS, bmp, changed, chunk, color, crlf,  # noqa
                     grid,
                     paint, png, shared_text, source, sprites, spritepad)
 
@@ -613,9 +613,9 @@ CASES += [
 ] + [
     # Pixels of alpha 0 are the background, whatever colour they store; they count for no colour.
     twin("-bg alone implies -colors", png(CLEAR, 6), 32, recognised(PAINTED)[1:] + CLEARED),
-    twin("-bg alone implies -colors", png([[ORDER.index(c) for c in row] for row in PAINTED], 3, 8,
-                                          [PEPTO[c] | 0x123456 * (c == 0) for c in ORDER],
-                                          trns=bytes(255 * (c != 0) for c in ORDER)), 8,
+    # tRNS names the first entries alone; the rest are opaque.
+    twin("-bg alone implies -colors", png([[USED.index(c) for c in row] for row in PAINTED], 3, 8,
+                                          [0x123456] + [PEPTO[c] for c in USED[1:]], trns=b"\0"), 8,
          recognised(PAINTED)[1:] + CLEARED),
 ] + [
     # Transparent pixels alone give black; beside the background they lose nothing.
@@ -650,6 +650,9 @@ CASES += [
         ("bit depth 3", png(grid(1, 1), ihdr=struct.pack(">IIBBBBB", 24, 21, 3, 3, 0, 0, 0)), [
             DAMAGED % "invalid bit depth"] + EXIT),
         ("palette missing", png(grid(1, 1)), [DAMAGED % "its palette (PLTE) is missing"] + EXIT),
+        ("with a text of 17 MB in 17 KB", png(grid(1, 1), palette=ramp(2), depth=2, extra=chunk(
+            b"zTXt", b"Comment\0\0" + zlib.compress(bytes(17 << 20), 9))), [
+            DAMAGED % "its chunks besides the picture hold more than 16777216 bytes"] + EXIT),
         ("width 40", png([[0] * 40] * 21, palette=[0]), [BAD_WIDTH]),
         ("height 20", png([[0] * 24] * 20, palette=[0]), [BAD_HEIGHT]),
     ) + tuple(("of %d x %d pixels in 137 bytes" % size, png(grid(2, 2), palette=ramp(2), depth=2, ihdr=struct.pack(

@@ -177,10 +177,10 @@ def scanlines(picture, depth, channels, filters):
 
 
 def png(picture, color_type=3, depth=8, palette=(), trns=None, interlace=False, filters=(0,), ihdr=None,
-        idat=None, split=1 << 31):
+        idat=None, split=1 << 31, extra=b""):
     """A PNG of a grid of samples (an int a pixel for types 0 and 3, else a tuple); palette: 0xRRGGBB entries
     (none: no PLTE); trns: the tRNS chunk's bytes; ihdr and idat replace those chunks' data; split: the most
-    bytes of one IDAT chunk."""
+    bytes of one IDAT chunk; extra: chunks before it."""
     height, width = len(picture), len(picture[0])
     passes = [[row[x0::dx] for row in picture[y0::dy]] for x0, y0, dx, dy in ADAM7] if interlace else [picture]
     raw = b"".join(scanlines(p, depth, CHANNELS[color_type], filters) for p in passes if p and p[0])
@@ -188,5 +188,5 @@ def png(picture, color_type=3, depth=8, palette=(), trns=None, interlace=False, 
     plte = b"".join(v.to_bytes(3, "big") for v in palette)
     return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", ihdr or struct.pack(">IIBBBBB", width, height, depth, color_type,
                                                                            0, 0, int(interlace))) + \
-        (chunk(b"PLTE", plte) if plte else b"") + (chunk(b"tRNS", trns) if trns is not None else b"") + \
+        (chunk(b"PLTE", plte) if plte else b"") + (chunk(b"tRNS", trns) if trns is not None else b"") + extra + \
         b"".join(chunk(b"IDAT", idat[k:k + split]) for k in range(0, len(idat), split)) + chunk(b"IEND", b"")

@@ -108,6 +108,7 @@ TEST(ChooseColors, TheFirstChoiceThatConvertsEveryCell)
          {none, 1}, {}},
         {"an overlay for a cell of two colours of its own", {"00000000000000bb11112233"}, {0, {{11, 1}}}, false,
          true, {0, 11, 1}, {2}, {}},
+        {"a black overlay on blue", {"606060606060666666666666"}, {6, {{11, 1}}}, false, true, {6, 11, 1}, {0}, {}},
     };
     for (const auto& test : cases) {
         const ColorChoice choice =
