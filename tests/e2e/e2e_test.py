@@ -604,10 +604,12 @@ CASES += [
          depth * CHANNELS[kind])
     for name, picture, values, forms in (
         ("-colors, the used colours alone, 4 bits", PAINTED, PEPTO, ((3, 8, 1, (4, 1)), (3, 4, 0, (1, 2, 3, 4, 0)))),
-        ("-colors, 24 bits, top-down", PAINTED, PEPTO, ((2, 8, 1, (0, 1, 2, 3, 4)), (2, 16, 0, (3,)), (6, 16, 0, (4,)))),
+        ("-colors, 24 bits, top-down", PAINTED, PEPTO, ((2, 8, 1, (0, 1, 2, 3, 4)), (2, 16, 0, (3,)),
+                                                        (6, 16, 0, (4,)))),
         ("-colors, greys", GREY_PAINTED, GREY_RGB, ((0, 4, 0, (1,)), (0, 8, 1, (0,)), (0, 16, 1, (2, 4)),
                                                     (4, 8, 0, (3,)), (4, 16, 1, (1, 3)))),
-        ("-colors -hires, black and white", BLACK_WHITE, GREY_RGB, ((0, 1, 1, (0,)), (0, 2, 0, (4,)), (3, 2, 1, (2, 3)))),
+        ("-colors -hires, black and white", BLACK_WHITE, GREY_RGB, ((0, 1, 1, (0,)), (0, 2, 0, (4,)),
+                                                                    (3, 2, 1, (2, 3)))),
         ("-colors -hires, 1 bits", HIRES_PAINTED, PEPTO, ((3, 1, 0, (2,)),)))
     for kind, depth, interlace, filters in forms for pixels, palette in [samples(picture, kind, depth, values)]
 ] + [
@@ -620,7 +622,8 @@ CASES += [
 ] + [
     # Transparent pixels alone give black; beside the background they lose nothing.
     case("PNG " + name, COLORS[:1] + ["a.png"] + COLORS[2:], scan(2016) + lines + [
-        "> Colors: " + shared_text(shared), scan(0, 1)[1]] + wrote("out.asm") + saved("o.spr", "with the sheet's colors"),
+        "> Colors: " + shared_text(shared), scan(0, 1)[1]] + wrote("out.asm") +
+         saved("o.spr", "with the sheet's colors"),
          {"a.png": png(picture, 6)}, {"out.asm": crlf(source([(0, 0, [("." * 24, (0, 0, 0))] * 21)], shared=shared,
                                                             owns=[12])), "o.spr": bytes(shared + (0,) * 63 + (140,))})
     for name, picture, shared, lines in (
@@ -693,7 +696,8 @@ CASES += [
     case("-overlay, a cell of three colours of its own", COLORS + ["-overlay", "-mc", "11,1"], scan(504) + recognised(
         [[0, 2, 3, 4]]) + ["> Error: No choice of shared colors converts all 1 sprites; this one converts 0:",
                            "> Colors: " + shared_text(SHARED), "> Error: Sprite 0 (X0,Y0) has 3 colors of its own: "
-                           "2 (red), 3 (cyan), 4 (purple)"] + EXIT, {"a.bmp": sheet([[0] * 18 + [2, 2, 3, 3, 4, 4]] * 21)}),
+                           "2 (red), 3 (cyan), 4 (purple)"] + EXIT,
+         {"a.bmp": sheet([[0] * 18 + [2, 2, 3, 3, 4, 4]] * 21)}),
     case("-overlay with -hires", COLORS + ["-hires", "-overlay"], ["> Error: -overlay needs multicolour sprites."],
          {"a.bmp": sheet(PAINTED)}),
 ]
