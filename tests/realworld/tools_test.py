@@ -57,9 +57,8 @@ TOOLS = {
         "/usr/bin/convert sheet.ppm PNG24:tool.png", "/usr/bin/convert sheet.ppm -interlace PNG PNG32:tool.png",
         "/usr/bin/convert sheet.ppm PNG48:tool.png"], PREVIEW: ["/usr/bin/convert p.png -depth 8 rgb:p.rgb"]}),
     "netpbm": (["ppmtobmp", "pnmtopng"], [], {"": ["ppmtobmp -quiet -bpp=8 -mapfile=ramp.pgm sheet.pgm >tool.bmp"],
-                                               "-colors": ["ppmtobmp -quiet sheet.ppm >tool.bmp",
-                                                           "ppmtobmp -quiet -bpp=24 sheet.ppm >tool.bmp",
-                                                           "pnmtopng sheet.ppm >tool.png",
+                                               "-colors": ["ppmtobmp -quiet sheet.ppm >tool.bmp", "ppmtobmp -quiet "
+                                                           "-bpp=24 sheet.ppm >tool.bmp", "pnmtopng sheet.ppm >tool.png",
                                                            "pnmtopng -interlace sheet.ppm >tool.png"]}),
     "pillow": (["/usr/bin/python3 with PIL (python3-pil)"], [], {"": [PILLOW % ("pgm", "sheet", "bmp"), PILLOW % (
         "pgm", PALETTE, "bmp"), PILLOW % ("pgm", PALETTE, "png")], "-colors": [

@@ -82,38 +82,32 @@ TEST(NearestC64Color, PublishedValuesExactlyOthersByDistance)
 TEST(ChooseColors, TheFirstChoiceThatConvertsEveryCell)
 {
     const std::uint8_t none = kNoOverlay;
+    const FixedColors shared{0, {{11, 1}}};
     const struct {
         const char* name;
         std::vector<std::string> cells;
         FixedColors fixed;
-        bool hires;
         bool overlay;
         SharedColors colors;
         std::vector<std::uint8_t> overlays;
         std::vector<std::size_t> unfit;
     } cases[] = {
-        {"the most pixels, then the lower numbers", {"000000000000000000112233"}, {}, false, false, {0, 1, 2},
-         {none}, {}},
-        {"fixed", {"000000000000000000112233"}, {3, {{2, 1}}}, false, false, {3, 2, 1}, {none}, {}},
+        {"the most pixels, then the lower numbers", {"000000000000000000112233"}, {}, false, {0, 1, 2}, {none}, {}},
         {"the pair of the most cells, both counted", {"000000000000000011119999", "000000000000111155559999",
-                                                      "000000000000000000009999", "000000000000000000009999"},
-         {}, false, false, {0, 9, 1}, {none, none, none, none}, {}},
+         "000000000000000000009999", "000000000000000000009999"}, {}, false, {0, 9, 1}, {none, none, none, none}, {}},
         {"the first that converts the most", {"000000000000000000112233", "000000000000112233445566"}, {}, false,
-         false, {0, 1, 2}, {none, none}, {1}},
-        {"overlays of fewest pixels, then the lower number", {"000000002e2e2e2e00000000",
-                                                             "000000002e2e2e2e22220000"}, {0, {{11, 1}}}, false, true,
-         {0, 11, 1}, {2, 14}, {}},
+         {0, 1, 2}, {none, none}, {1}},
+        {"overlays of fewest pixels, then the lower number", {"000000002e2e2e2e00000000", "000000002e2e2e2e22220000"},
+         shared, true, {0, 11, 1}, {2, 14}, {}},
         {"no overlay where a transparent pixel pairs with the background, none of the background",
-         {"t0t0t0t0t0t0t0t0t0t0t0t0", "101010101010101010101010"}, {0, {{11, 1}}}, false, true, {0, 11, 1},
-         {none, 1}, {}},
-        {"an overlay for a cell of two colours of its own", {"00000000000000bb11112233"}, {0, {{11, 1}}}, false,
-         true, {0, 11, 1}, {2}, {}},
-        {"a black overlay on blue", {"606060606060666666666666"}, {6, {{11, 1}}}, false, true, {6, 11, 1}, {0}, {}},
+         {"t0t0t0t0t0t0t0t0t0t0t0t0", "101010101010101010101010"}, shared, true, {0, 11, 1}, {none, 1}, {}},
+        {"an overlay for a cell of two colours of its own", {"00000000000000bb11112233"}, shared, true, {0, 11, 1},
+         {2}, {}},
+        {"a black overlay on blue", {"606060606060666666666666"}, {6, {{11, 1}}}, true, {6, 11, 1}, {0}, {}},
     };
     for (const auto& test : cases) {
         const ColorChoice choice =
-            ChooseColors(ScanSheetColors(Band(test.cells), test.hires, test.overlay), test.fixed, test.hires,
-                         test.overlay);
+            ChooseColors(ScanSheetColors(Band(test.cells), false, test.overlay), test.fixed, false, test.overlay);
         const auto [background, first, second] = choice.colors;
         EXPECT_EQ(std::vector<int>({background, first, second}),
                   std::vector<int>({test.colors.background, test.colors.multicolor1, test.colors.multicolor2}))
