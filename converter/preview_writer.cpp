@@ -25,11 +25,9 @@ struct CellSprites {
 std::vector<CellSprites> CellsOf(const SpriteTable& table)
 {
     std::vector<CellSprites> cells;
-    for (std::size_t number = 0; number < table.cells.size(); number += 1) {
-        const SpriteCell& sprite = table.cells[number];
-        const bool overlaid = (sprite.attribute & 16) != 0; // overlay next sprite
-        cells.push_back({&sprite, overlaid ? &table.cells[number + 1] : nullptr});
-        number += overlaid ? 1 : 0;
+    for (auto sprite = table.cells.begin(); sprite != table.cells.end(); ++sprite) {
+        const bool overlaid = (sprite->attribute & 16) != 0; // overlay next sprite
+        cells.push_back({&*sprite, overlaid ? &*++sprite : nullptr}); // left to right
     }
     return cells;
 }
