@@ -2,7 +2,6 @@
 
 #include <spng.h>
 
-#include <algorithm>
 #include <memory>
 #include <new>
 
@@ -57,7 +56,7 @@ Text DamageText(int error)
     case SPNG_ENOPLTE:
         return "its palette (PLTE) is missing";
     case SPNG_ECHUNK_LIMITS:
-        return "its chunks besides the picture hold more than 16777216 bytes";
+        return "its chunks besides the picture hold more than " + DecimalText(kChunkMemory) + " bytes";
     default:
         return spng_strerror(error);
     }
@@ -228,9 +227,7 @@ SourceBitmap ReadPngSheet(const Sheet& sheet)
                                  SPNG_DECODE_PROGRESSIVE | SPNG_DECODE_TRNS));
     PrintScanningLine(PixelBytes(png, bitmap));
     TrueColorDecoder decoder = MakeTrueColorDecoder(kRedGreenBlueAlpha);
-    if (!bitmap.pixels.empty()) {
-        DecodeRows(png, bitmap, decoder);
-    }
+    DecodeRows(png, bitmap, decoder); // a PNG has a row and a column at least
     if (!sheet.options.realColors) {
         CheckColorIndexes(sheet, bitmap);
     } else {
