@@ -16,14 +16,16 @@ import argparse
 import os
 import shutil
 import statistics
+import struct
 import subprocess
 import sys
 import tempfile
 import time
+import zlib
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
-from sheets import PEPTO, bmp  # noqa: E402
+from sheets import PEPTO, bmp, chunk  # noqa: E402
 
 BUFFER_SIZE = 4096
 BIG_WIDTH, BIG_HEIGHT = 4800, 4200    # 200 x 200 = 40,000 sprites
@@ -37,6 +39,11 @@ TARGET_BYTES_PER_PIXEL = 12.0
 TARGET_WRITES_PER_LINE = 1.0
 TARGET_COLORS = 1.5        # -colors on the 8-bit sheet within 1.5x the run without it
 TARGET_COLORS_24 = 3.0     # -colors on its 24-bit copy within 3x
+TARGET_PNG = 1.5           # the sheet as an 8-bit palette PNG within 1.5x the BMP
+TARGET_PNG_RGBA = 2.0      # as an RGBA PNG with -colors within 2x the BMP with -colors
+TARGET_OVERLAY = 1.2       # -overlay on cells that fit within 1.2x -colors
+TARGET_OVERLAY_ALL = 3.0   # -overlay on a sheet of overlay pairs alone within 3x -colors
+TARGET_PREVIEW = 1.5       # -preview adds at most 0.5x
 # The big sheet's palette: black, dark grey, red and white (Pepto), so that
 # -colors finds a background, two shared multicolours and a sprite colour.
 BIG_PALETTE = [PEPTO[c] for c in (0, 11, 2, 1)]
@@ -69,6 +76,37 @@ def pattern_rows(width, height):
             cache[phase] = bytes((x * 7 + (x // 24) * 5 + phase) % 4 for x in range(width))
         rows.append(cache[phase])
     return b"".join(rows)
+
+
+def paired_rows(width, height):
+    """The pattern with both pixels of every pair alike, so that with -colors every cell fits."""
+    rows = pattern_rows(width, height)
+    return bytes(rows[i & ~1] for i in range(len(rows)))
+
+
+def outlined_rows(paired):
+    """Index 4 on the right pixel of every pair of index 0: with -overlay every cell becomes an overlay pair."""
+    return bytes(4 if i & 1 and v == 0 else v for i, v in enumerate(paired))
+
+
+def png_file(width, height, rows, channels=1, palette=()):
+    """A PNG of rows stored bottom row first as a BMP stores them: palette indexes, or with 4 channels RGBA."""
+    stride = width * channels
+    raw = b"".join(b"\0" + rows[y * stride:(y + 1) * stride] for y in reversed(range(height)))
+    header = struct.pack(">IIBBBBB", width, height, 8, 3 if channels == 1 else 6, 0, 0, 0)
+    plte = chunk(b"PLTE", b"".join(v.to_bytes(3, "big") for v in palette)) if palette else b""
+    return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + plte + chunk(b"IDAT", zlib.compress(raw, 1)) + \
+        chunk(b"IEND", b"")
+
+
+def rgba_rows(pixel_data):
+    """The rows with each index as its palette colour and alpha 255."""
+    rows = bytearray(4 * len(pixel_data))
+    for channel in range(3):
+        table = bytes((BIG_PALETTE[index] >> 16 - 8 * channel & 255) if index < 4 else 0 for index in range(256))
+        rows[channel::4] = pixel_data.translate(table)
+    rows[3::4] = bytes([255]) * len(pixel_data)
+    return bytes(rows)
 
 
 def bad_picture():
@@ -241,6 +279,7 @@ def run_all(program, folder, runs):
         add_memory_row(rows, "peak memory, " + label, peak_memory_kb(colors_command, folder, colors.peak_kb)[0],
                        big_pixels, meter)
 
+    run_new_forms(program, folder, runs, rows, big_rows, timing)
     counts = strace_counts(command, folder)
     if counts is not None:
         input_bytes = os.path.getsize(os.path.join(folder, "big.bmp"))
@@ -277,6 +316,35 @@ def run_all(program, folder, runs):
     floor = median_run(floor_command("small.bmp", small_outputs), folder, runs * 4, "floor-console.txt")
     add_ratio_rows(rows, "192x168 -d -e -hex", timing, floor, TARGET_SMALL)
     return rows
+
+
+def run_new_forms(program, folder, runs, rows, big_rows, plain):
+    """PNG sheets, -overlay and -preview against the runs of the same sheet without them."""
+    write(os.path.join(folder, "big.png"), png_file(BIG_WIDTH, BIG_HEIGHT, big_rows, palette=BIG_PALETTE))
+    write(os.path.join(folder, "big-rgba.png"), png_file(BIG_WIDTH, BIG_HEIGHT, rgba_rows(big_rows), 4))
+    paired = paired_rows(BIG_WIDTH, BIG_HEIGHT)
+    palette = BIG_PALETTE + [PEPTO[14]]
+    write(os.path.join(folder, "paired.bmp"), bitmap_bytes(BIG_WIDTH, BIG_HEIGHT, paired, rgb=palette))
+    write(os.path.join(folder, "outlined.bmp"), bitmap_bytes(BIG_WIDTH, BIG_HEIGHT, outlined_rows(paired), rgb=palette))
+    pixels = BIG_WIDTH * BIG_HEIGHT
+
+    def against(label, sheet, extra, base, target):
+        command = [program, "-s", sheet, "-d", "big.asm", "-e", "big.spr", "-hex"] + extra
+        timing = median_run(command, folder, runs)
+        ratio = timing.wall / base.wall
+        rows.append((label, "%.3f s" % timing.wall, "%.3f s" % base.wall, ratio, "<= %.1fx" % target,
+                     verdict(ratio <= target)))
+        add_memory_row(rows, "  peak memory", peak_memory_kb(command, folder, timing.peak_kb)[0], pixels, "")
+        return timing
+
+    colors = median_run([program, "-s", "big.bmp", "-d", "big.asm", "-e", "big.spr", "-hex", "-colors"], folder, runs)
+    against("8-bit palette PNG / BMP", "big.png", [], plain, TARGET_PNG)
+    against("RGBA PNG / BMP, -colors", "big-rgba.png", ["-colors"], colors, TARGET_PNG_RGBA)
+    fitting = median_run([program, "-s", "paired.bmp", "-d", "big.asm", "-e", "big.spr", "-hex", "-colors"], folder,
+                         runs)
+    against("-overlay / -colors, cells fit", "paired.bmp", ["-overlay"], fitting, TARGET_OVERLAY)
+    against("-overlay, 40,000 pairs / -colors", "outlined.bmp", ["-overlay"], fitting, TARGET_OVERLAY_ALL)
+    against("-preview / without", "big.bmp", ["-preview", "big-preview.png"], plain, TARGET_PREVIEW)
 
 
 def add_memory_row(rows, label, peak_kb, pixels, meter):
