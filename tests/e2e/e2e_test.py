@@ -642,7 +642,7 @@ CASES += [
     for name, data, lines in (
         ("signature copied as text", GOOD.replace(b"\r\n", b"\n", 1), [
             DAMAGED % "its signature is wrong (was it copied as text?)"] + EXIT),
-        ("header checksum", GOOD[:29] + bytes([GOOD[29] ^ 1]) + GOOD[30:], [
+        ("header of a size its checksum denies", GOOD[:16] + struct.pack(">II", 24000, 21000) + GOOD[24:], [
             DAMAGED % "the checksum (CRC) of a chunk is wrong"] + EXIT),
         ("cut short", GOOD[:-20], [DAMAGED % "it ends too early"] + EXIT),
         ("cut in its rows", NOISE[:len(NOISE) // 2], scan(2520) + [DAMAGED % "it ends too early"] + EXIT),
@@ -753,7 +753,8 @@ CASES += [dict(c, name=c["name"] + ", -errorlevel", args=c["args"] + ["-errorlev
                              ("source file in a missing folder", 1), ("source file on a full disk", 1),
                              ("-colors, no choice converts every sprite", 1), ("-colors refuses -bg 16", 1),
                              ("-colors refuses 16 bits", 1), ("-hires refuses a 24-bit picture", 1),
-                             ("-b over the SpritePad file", 1), ("-b on a full disk", 1), ("PNG header checksum", 1),
+                             ("-b over the SpritePad file", 1), ("-b on a full disk", 1),
+                             ("PNG header of a size its checksum denies", 1),
                              ("-preview on a full disk", 1), ("-overlay, a cell of three colours of its own", 1))
           if c["name"] == name]
 # A build script is never stalled: under -errorlevel only -p waits after a picture that cannot be converted.
