@@ -515,7 +515,8 @@ CASES = [
         (["-bg", "-1"], BAD_BACKGROUND + "-1"), (["-mc", "3"], BAD_PAIR + "3"), (["-mc", "3,015"], BAD_PAIR + "3,015"),
         (["-mc", "3,3"], "> Error: -mc takes two different colors, not: 3,3"),
         (["-bg", "3", "-mc", "1,3"], "> Error: -mc takes colors other than the background color of -bg, not: 1,3"),
-        (["-mc", "1,3", "-hires"], "> Error: -mc has no meaning for hires sprites."))
+        (["-mc", "1,3", "-hires"], "> Error: -mc has no meaning for hires sprites."),
+        (["-hires", "-overlay"], "> Error: -overlay needs multicolour sprites."))
 ] + [
     case("-colors refuses " + name, COLORS, lines, {"a.bmp": bitmap})
     for name, bitmap, lines in (
@@ -574,11 +575,9 @@ def samples(picture, kind, depth, values):
     return [[pixel[c][0] if kind == 0 else pixel[c] for c in row] for row in picture], [values[c] for c in used]
 
 
-GREYS = {0: 0x00, 11: 0x44, 12: 0x88, 15: 0xCC, 1: 0xFF}  # C64 colours as 4-bit grey levels (times 17)
 GREY_PAINTED = paint(grid(3, 3, table=PAIRED), SHARED, [12, 15] * 4 + [12], 3)
 BLACK_WHITE = paint(grid(3, 3, table=HIRES), (0,), [1] * 9, 3)
-GREY_RGB = {c: v * 0x010101 for c, v in GREYS.items()}
-ALL_CLEAR = [[(9, 9, 9, 0)] * 24] * 21
+GREY_RGB = {0: 0, 11: 0x444444, 12: 0x888888, 15: 0xCCCCCC, 1: 0xFFFFFF}  # greys of 4 bits (levels times 17)
 CLEAR = [[(*PEPTO[c].to_bytes(3, "big"), 255) if c else (0x12, 0x34, 0x56, 0) for c in row] for row in PAINTED]
 CLEARED = ["> Transparent: %d pixels, read as the background" % sum(row.count(0) for row in PAINTED)]
 DAMAGED = "> Error: PNG file is damaged: %s."
@@ -626,13 +625,11 @@ CASES += [
          {"a.png": png(picture, 6)}, {"out.asm": crlf(source([(0, 0, [("." * 24, (0, 0, 0))] * 21)], shared=shared,
                                                             owns=[12])), "o.spr": bytes(shared + (0,) * 63 + (140,))})
     for name, picture, shared, lines in (
-        ("all transparent", ALL_CLEAR, (0, 1, 2), ["> Transparent: 504 pixels, read as the background"]),
+        ("all transparent", [[(9, 9, 9, 0)] * 24] * 21, (0, 1, 2), ["> Transparent: 504 pixels, read as the "
+                                                                      "background"]),
         ("transparent beside the background", [[(0x35, 0x28, 0x79, 255), (9, 9, 9, 0)] * 12] * 21, (6, 0, 1),
          ["> Color 6 (blue): 352879", "> Transparent: 252 pixels, read as the background"]))
 ] + [
-    case("PNG of RGB pixels without -colors", CONVERT[:1] + ["a.png"] + CONVERT[2:], [
-        "> Error: PNG of 16-bit RGB pixels (color type 2) has no palette indexes; use -colors to read its colors."]
-         + EXIT, {"a.png": png([[(0, 0, 0)] * 24] * 21, 2, 16)}),
     case("PNG index beyond its palette with -colors", COLORS[:1] + ["a.png"] + COLORS[2:], scan(4536) + [
         "> Error: Pixel (X5,Y3) uses palette entry 200 of 12",
         "> Error: Pixel (X71,Y62) uses palette entry 12 of 12"] + EXIT,
@@ -652,6 +649,8 @@ CASES += [
         ("bit depth 3", png(grid(1, 1), ihdr=struct.pack(">IIBBBBB", 24, 21, 3, 3, 0, 0, 0)), [
             DAMAGED % "invalid bit depth"] + EXIT),
         ("palette missing", png(grid(1, 1)), [DAMAGED % "its palette (PLTE) is missing"] + EXIT),
+        ("of RGB pixels without -colors", png([[(0, 0, 0)] * 24] * 21, 2, 16), ["> Error: PNG of 16-bit RGB pixels "
+         "(color type 2) has no palette indexes; use -colors to read its colors."] + EXIT),
         ("with a text of 17 MB in 17 KB", png(grid(1, 1), palette=ramp(2), depth=2, extra=chunk(
             b"zTXt", b"Comment\0\0" + zlib.compress(bytes(17 << 20), 9))), [
             DAMAGED % "its chunks besides the picture hold more than 16777216 bytes"] + EXIT),
@@ -697,8 +696,6 @@ CASES += [
                            "> Colors: " + shared_text(SHARED), "> Error: Sprite 0 (X0,Y0) has 3 colors of its own: "
                            "2 (red), 3 (cyan), 4 (purple)"] + EXIT,
          {"a.bmp": sheet([[0] * 18 + [2, 2, 3, 3, 4, 4]] * 21)}),
-    case("-overlay with -hires", COLORS + ["-hires", "-overlay"], ["> Error: -overlay needs multicolour sprites."],
-         {"a.bmp": sheet(PAINTED)}),
 ]
 
 # -preview: what the C64 shows, in Pepto's colours or in the sheet's own when its palette was recognised as a whole.

@@ -36,6 +36,7 @@ SHEET = [[255 if v == 0 and (x + 3 * y) % 7 == 0 else v for x, v in enumerate(ro
 # The same size in C64 colours: black, dark grey and white shared, each sprite with a colour of its own.
 PAINTED = paint(grid(4, 4, table=PAIRED), (0, 11, 1), [2, 3, 4, 5, 6, 7, 8, 9, 10, 12, 13, 14, 15, 2, 3, 4], 4)
 USED = sorted({c for row in PAINTED for c in row})
+RGB = b"".join(PEPTO[c].to_bytes(3, "big") for row in PAINTED for c in row)
 # -overlay: a light blue pixel right of the first pixel of each row of a cell, where that is background.
 OUTLINED = [[14 if x % 24 == 1 and row[x - 1] == 0 else c for x, c in enumerate(row)] for row in PAINTED]
 PILLOW = "/usr/bin/python3 -c \"from PIL import Image; sheet = Image.open('sheet.%s'); %s.save('tool.%s')\""
@@ -56,10 +57,10 @@ TOOLS = {
         "/usr/bin/convert sheet.ppm -type TrueColorAlpha tool.bmp", "/usr/bin/convert sheet.ppm tool.png",
         "/usr/bin/convert sheet.ppm PNG24:tool.png", "/usr/bin/convert sheet.ppm -interlace PNG PNG32:tool.png",
         "/usr/bin/convert sheet.ppm PNG48:tool.png"], PREVIEW: ["/usr/bin/convert p.png -depth 8 rgb:p.rgb"]}),
-    "netpbm": (["ppmtobmp", "pnmtopng"], [], {"": ["ppmtobmp -quiet -bpp=8 -mapfile=ramp.pgm sheet.pgm >tool.bmp"],
-                                               "-colors": ["ppmtobmp -quiet sheet.ppm >tool.bmp", "ppmtobmp -quiet "
-                                                           "-bpp=24 sheet.ppm >tool.bmp", "pnmtopng sheet.ppm >tool.png",
-                                                           "pnmtopng -interlace sheet.ppm >tool.png"]}),
+    "netpbm": (["ppmtobmp", "pnmtopng"], [], {
+        "": ["ppmtobmp -quiet -bpp=8 -mapfile=ramp.pgm sheet.pgm >tool.bmp"],
+        "-colors": ["ppmtobmp -quiet sheet.ppm >tool.bmp", "ppmtobmp -quiet -bpp=24 sheet.ppm >tool.bmp",
+                    "pnmtopng sheet.ppm >tool.png", "pnmtopng -interlace sheet.ppm >tool.png"]}),
     "pillow": (["/usr/bin/python3 with PIL (python3-pil)"], [], {"": [PILLOW % ("pgm", "sheet", "bmp"), PILLOW % (
         "pgm", PALETTE, "bmp"), PILLOW % ("pgm", PALETTE, "png")], "-colors": [
         PILLOW % ("ppm", "sheet", "bmp"), PILLOW % ("ppm", "sheet.convert('RGBA')", "bmp"),
@@ -119,8 +120,7 @@ def run_command(options, command, flags, own):
     """The problem with one writer command or one assembler command, if any."""
     with tempfile.TemporaryDirectory(prefix="pixmold-tools-") as folder:
         write(folder, {"sheet.pgm": b"P5 96 84 255\n" + b"".join(bytes(row) for row in SHEET),
-                       "sheet.ppm": b"P6 96 84 255\n" + b"".join(PEPTO[c].to_bytes(3, "big") for row in PAINTED
-                                                                 for c in row),
+                       "sheet.ppm": b"P6 96 84 255\n" + RGB,
                        "ramp.pgm": b"P5 256 1 255\n" + bytes(range(256)), "s.asm": own[0], "p.png": own[-1],
                        "rgb.png": png([[tuple(PEPTO[c].to_bytes(3, "big")) for c in row] for row in PAINTED], 2),
                        "palette.png": png([[USED.index(c) for c in row] for row in PAINTED], 3, 8,
@@ -130,11 +130,10 @@ def run_command(options, command, flags, own):
         if "p.png" in flags and (problem or not os.path.exists(shown)):  # pngcheck checks only
             return problem
         if "p.png" in flags:  # the preview shows the sheet, which loses no pixel
-            rgb = b"".join(PEPTO[c].to_bytes(3, "big") for row in PAINTED for c in row)
-            return None if open(shown, "rb").read() == rgb else "the preview does not show the sheet"
+            return None if open(shown, "rb").read() == RGB else "the preview does not show the sheet"
         made = ("tool.png", "tool.bmp") if options.tool in WRITERS else ("out.bin",)
-        result = next((name for name in made if os.path.exists(os.path.join(folder, name))), made[-1])
-        result = os.path.join(folder, result)
+        result = os.path.join(folder, next((name for name in made if os.path.exists(os.path.join(folder, name))),
+                                           made[-1]))
         if problem or not os.path.exists(result):
             return problem or "no " + os.path.basename(result)
         data = open(result, "rb").read()
