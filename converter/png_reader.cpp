@@ -111,8 +111,16 @@ void CheckIndexes(const PngReader& png)
 // The bits of one stored pixel.
 std::int64_t StoredBits(const spng_ihdr& header)
 {
-    constexpr std::int64_t kChannels[] = {1, 0, 3, 1, 2, 0, 4}; // by colour type
-    return header.bit_depth * kChannels[header.color_type];
+    switch (header.color_type) {
+    case SPNG_COLOR_TYPE_TRUECOLOR:
+        return 3 * header.bit_depth;
+    case SPNG_COLOR_TYPE_GRAYSCALE_ALPHA:
+        return 2 * header.bit_depth;
+    case SPNG_COLOR_TYPE_TRUECOLOR_ALPHA:
+        return 4 * header.bit_depth;
+    default: // grey or palette indexes
+        return header.bit_depth;
+    }
 }
 
 // The file's rows as the decoder inflates them, each after its filter byte,
