@@ -41,7 +41,8 @@ std::uint8_t TwoPixels(std::uint8_t left, std::uint8_t right)
 // One row of a sprite as the C64 shows it, 12 bytes of two pixels: each bit
 // pair of a multicolour sprite as two equal columns, each two bits of a hires
 // one as two columns; an overlay's bits over them in its colour.
-void DrawCellRow(const CellSprites& cell, const SharedColors& colors, std::size_t row, std::uint8_t* out)
+void DrawCellRow(const CellSprites& cell, const SharedColors& colors, std::size_t row,
+                 std::span<std::uint8_t, kSpriteWidth / 2> out)
 {
     const SpriteCell& sprite = *cell.sprite;
     const std::uint8_t own = sprite.attribute & 15;
@@ -52,18 +53,22 @@ void DrawCellRow(const CellSprites& cell, const SharedColors& colors, std::size_
                                                        : TwoPixels(background, own),
         multicolor ? TwoPixels(own, own) : TwoPixels(own, background),
         multicolor ? TwoPixels(colors.multicolor2, colors.multicolor2) : TwoPixels(own, own)};
-    for (std::size_t pair = 0; pair < kSpriteWidth / 2; pair += 1) {
-        out[pair] = shown[sprite.data[3 * row + pair / 4] >> (6 - 2 * (pair % 4)) & 3];
+    std::size_t pair = 0; // of columns, from the left: bits 7-6 of the row's first byte
+    for (std::uint8_t& two : out) {
+        two = shown[sprite.data[3 * row + pair / 4] >> (6 - 2 * (pair % 4)) & 3];
+        pair += 1;
     }
     if (cell.overlay == nullptr) {
         return;
     }
     const std::uint8_t color = cell.overlay->attribute & 15;
-    for (std::size_t pair = 0; pair < kSpriteWidth / 2; pair += 1) {
+    pair = 0;
+    for (std::uint8_t& two : out) {
         const unsigned bits = cell.overlay->data[3 * row + pair / 4] >> (6 - 2 * (pair % 4)) & 3;
-        const unsigned left = (bits & 2) != 0 ? color : out[pair] >> 4;
-        const unsigned right = (bits & 1) != 0 ? color : out[pair] & 15U;
-        out[pair] = static_cast<std::uint8_t>(left << 4 | right); // two colours of 4 bits
+        const unsigned left = (bits & 2) != 0 ? color : two >> 4;
+        const unsigned right = (bits & 1) != 0 ? color : two & 15U;
+        two = static_cast<std::uint8_t>(left << 4 | right); // two colours of 4 bits
+        pair += 1;
     }
 }
 
@@ -72,7 +77,7 @@ void DrawRow(std::span<const CellSprites> band, const SharedColors& colors, std:
              std::vector<std::uint8_t>& out)
 {
     for (std::size_t cell = 0; cell < band.size(); cell += 1) {
-        DrawCellRow(band[cell], colors, row, &out[cell * kSpriteWidth / 2]);
+        DrawCellRow(band[cell], colors, row, std::span(out).subspan(cell * kSpriteWidth / 2).first<kSpriteWidth / 2>());
     }
 }
 

@@ -22,8 +22,8 @@ void CutCell(const SourceBitmap& bitmap, MachineWord left, MachineWord top, Spri
     cell.x = left;
     cell.y = top;
     const std::uint8_t* source = bitmap.pixels.data() + top * bitmap.width + left;
-    for (std::size_t row = 0; row < kSpriteHeight; row += 1) {
-        std::copy_n(source, kSpriteWidth, &cell.pixels[kSpriteWidth * row]);
+    for (auto row = cell.pixels.begin(); row != cell.pixels.end(); row += kSpriteWidth) {
+        std::copy_n(source, kSpriteWidth, row);
         source += bitmap.width;
     }
 }

@@ -26,7 +26,7 @@ import zlib
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from sheets import (CHANNELS, COLODORE, HIRES, OTHERS, PAIRED, PEPTO, ROWS, bmp, changed, chunk, color, crlf,  # noqa
                     grid,
-                    paint, png, shared_text, source, sprites, spritepad)
+                    paint, png, scanlines, shared_text, source, sprites, spritepad)
 
 USAGE = ["> Usage: pixmoldxx.exe -s <sourcefile> -d <destination file> <parameter List>", "",
          ">   -? -h -help This helptext.", ">   -s    <sourcefile> uncompressed 256color bitmap file.",
@@ -646,6 +646,9 @@ CASES += [
         ("without IEND", GOOD[:-12], scan(504) + [DAMAGED % "it ends too early"] + EXIT),
         ("broken compressed data", png(grid(2, 2), palette=[0], idat=b"x\x9c" + bytes(range(40))), [
             DAMAGED % "its compressed picture data is broken"] + EXIT),
+        ("compressed data of a wrong checksum", png(grid(2, 2), palette=ramp(2), depth=2, idat=zlib.compress(
+            scanlines(grid(2, 2), 2, 1, (0,)))[:-1] + b"?"), scan(504) + [DAMAGED % "its compressed picture data is "
+                                                                          "broken"] + EXIT),
         ("bit depth 3", png(grid(1, 1), ihdr=struct.pack(">IIBBBBB", 24, 21, 3, 3, 0, 0, 0)), [
             DAMAGED % "invalid bit depth"] + EXIT),
         ("palette missing", png(grid(1, 1)), [DAMAGED % "its palette (PLTE) is missing"] + EXIT),
