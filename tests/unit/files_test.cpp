@@ -116,6 +116,8 @@ TEST(FileService, RefusedOpensNullAndClosedHandles)
     EXPECT_FALSE(CloseFile(reading));
     for (const FileHandle handle : {FileHandle(), closed, reading}) {
         EXPECT_EQ(ReadInt8(handle) + ReadInt16(handle) + ReadInt32(handle), 0);
+        std::uint8_t bytes[2] = {9, 9};
+        EXPECT_EQ(PeekBytes(handle, bytes, 1) + ReadBytes(handle, bytes + 1, 1) + bytes[0] + bytes[1], 0U);
         EXPECT_EQ(WriteInt8(handle, 7) + WriteLine(handle, "text") + WriteBlock(handle, nullptr, 3), 0U);
         EXPECT_FALSE(CloseFile(handle));
         EXPECT_FALSE(FileSizeOf(handle));
