@@ -139,7 +139,7 @@ RED = [[2] * 22 + [0] * 6 + [11] * 2 + [1] * 2 + [6] * 4 + [0] * 12] * 21
 TWO = [[7 if c == "1" else 6 for c in "11111111........11111111"]] * 21
 TIED = paint([[0 if c == "." else int(c) for c in ROWS[0][0]]] * 21, (5, 3, 2), [9], 1)
 # Right pixels of a pair in another colour: one in sprite 0, two in sprite 4.
-SPLIT = changed(PAINTED, {(1, 0): 12, (45, 22): 5, (47, 22): 5})
+SPLIT = changed(PAINTED, {(1, 0): 12, (45, 22): 5, (47, 23): 5})
 # Near-black background pixels and a near-white one, as a 24-bit picture may hold them (colours 16 to 21).
 NEAR = changed(PAINTED, {(0, 1): 16, (2, 1): 17, (4, 1): 18, (6, 1): 19, (8, 1): 20, (4, 0): 21, (10, 1): 22})
 NEAR_RGB = PEPTO + [0x010101, 0x020202, 0x030303, 0x040404, 0x050505, 0xFEFEFE, 0x000040]
