@@ -16,6 +16,7 @@
 #
 #   PIXMOLD_FUZZ_SECONDS    fuzzing time (default 120)
 #   PIXMOLD_FUZZ_INSTANCES  the instances to run, by name (default all seven)
+#   PIXMOLD_FUZZ_KEEP       keep the campaign's folder (its queues) when set
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build/afl"
@@ -32,10 +33,8 @@ program="$build/converter/pixmold"
 base=/tmp
 [ -d /dev/shm ] && [ -w /dev/shm ] && base=/dev/shm
 work=$(mktemp -d "$base/pixmold-fuzz.XXXXXX")
-python3 "$root/tests/fuzz/make_seeds.py" "$work/in" "$work/fuzz.dict"
-if [ -d "$root/tests/fuzz/corpus" ]; then
-  cp "$root/tests/fuzz/corpus/"* "$work/in/" 2>/dev/null || true
-fi
+source "$root/.ci/fuzz_inputs.sh"
+make_inputs "$work"
 # The PNG instance starts from the PNG inputs alone.
 mkdir -p "$work/in-png"
 for input in "$work/in"/*; do
@@ -44,48 +43,10 @@ done
 
 export AFL_NO_AFFINITY=1 AFL_SKIP_CPUFREQ=1 AFL_I_DONT_CARE_ABOUT_MISSING_CRASHES=1 AFL_NO_UI=1
 export AFL_NO_STARTUP_CALIBRATION=1
-# Every input of the corpus runs in well under a second in this build; 20 s
-# leaves room for a busy machine and still catches an endless loop.
-declare -A words=(
-  [main]="-hex" [hires]="-hires -ca65 -v" [colors]="-colors -hex -errorlevel"
-  [fixed]="-bg 0 -mc 11,1 -acme -v" [colors-hires]="-colors -hires -ca65"
-  [png]="-colors -preview" [overlay]="-overlay -acme"
-)
 instances=${PIXMOLD_FUZZ_INSTANCES:-main hires colors fixed colors-hires png overlay}
-# The command line of an instance, for the sheet in a folder.
-command_of() { # name folder
-  local name=$1 folder=$2 preview=()
-  [ "$name" = png ] && preview=("$folder/preview.png")
-  # shellcheck disable=SC2206 # the option words split on purpose
-  command=("$program" -s "$folder/sheet.bmp" -d "$folder/out.asm" -e "$folder/out.spr" -b "$folder/out.bin"
-           ${words[$name]} "${preview[@]}")
-}
-
-# One kept input under the words of one instance, in a folder of its own.
-replay() { # name folder input
-  local name=$1 folder=$2 input=$3 status=0
-  command_of "$name" "$folder"
-  cp "$input" "$folder/sheet.bmp"
-  timeout 20 "${command[@]}" </dev/null >/dev/null 2>"$folder/replay.err" || status=$?
-  if [ "$status" -ge 124 ] || grep -q "ERROR: \|runtime error" "$folder/replay.err"; then
-    echo "fuzz.sh: $input fails under ${words[$name]} (status $status):" >&2
-    head -n 20 "$folder/replay.err" >&2
-    return 1
-  fi
-}
 started=$(date +%s)
 inputs=("$work/in"/*)
-read -r -a names <<<"$instances"
-pids=()
-for first in 0 1; do
-  mkdir -p "$work/replay$first"
-  (for ((n = first; n < ${#inputs[@]}; n += 2)); do
-     replay "${names[n % ${#names[@]}]}" "$work/replay$first" "${inputs[n]}" || exit 1
-   done) & pids+=($!)
-done
-for pid in "${pids[@]}"; do
-  wait "$pid" || { echo "fuzz.sh: a kept input fails" >&2; exit 1; }
-done
+replay_all "$work" "$instances" "${inputs[@]}" || exit 1
 echo "fuzz.sh: ${#inputs[@]} inputs run once each in $(( $(date +%s) - started )) s; fuzzing for $seconds s in $work"
 
 run() { # name role
@@ -121,5 +82,9 @@ if [ -n "$findings" ]; then
   echo "$findings" >&2
   exit 1
 fi
-rm -rf "$work"
+if [ -n "${PIXMOLD_FUZZ_KEEP:-}" ]; then
+  echo "fuzz.sh: the campaign is kept in $work"
+else
+  rm -rf "$work"
+fi
 echo "fuzz.sh: no crash and no hang"

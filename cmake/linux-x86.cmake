@@ -1,8 +1,14 @@
-# 32-bit x86 Linux build with the multilib g++ of the host.
+# 32-bit x86 Linux build.
 set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR i686)
-set(CMAKE_C_COMPILER gcc)
-set(CMAKE_CXX_COMPILER g++)
+# The multilib g++ unless a preset names another compiler (clang for the
+# 32-bit sanitizer build).
+if(NOT CMAKE_C_COMPILER)
+  set(CMAKE_C_COMPILER gcc)
+endif()
+if(NOT CMAKE_CXX_COMPILER)
+  set(CMAKE_CXX_COMPILER g++)
+endif()
 # SSE2 arithmetic, as in the 64-bit builds: the x87 unit's wider intermediate
 # results could round a colour distance differently.
 set(CMAKE_C_FLAGS_INIT "-m32 -msse2 -mfpmath=sse")

@@ -213,7 +213,7 @@ void ReadPixelRows(BmpReader& reader, SourceBitmap& bitmap, TrueColorDecoder* de
     const FileHandle file = reader.sheet.file;
     const std::size_t width = static_cast<std::size_t>(bitmap.width); // positive here
     const std::size_t bits = static_cast<std::size_t>(StoredBits(reader)); // 1 to 32 here
-    std::vector<std::uint8_t> row(static_cast<std::size_t>(RowBytes(reader, bitmap))); // positive here
+    std::vector<std::uint8_t> row(BufferBytes(RowBytes(reader, bitmap)));
     const bool topDown = reader.header.biHeight < 0;
     for (MachineWord fileRow = 0; fileRow < bitmap.height; fileRow += 1) {
         std::uint8_t* pixels = bitmap.pixels.data() + (topDown ? fileRow : bitmap.height - 1 - fileRow) * bitmap.width;
@@ -223,9 +223,9 @@ void ReadPixelRows(BmpReader& reader, SourceBitmap& bitmap, TrueColorDecoder* de
         }
         ReadBytes(file, row.data(), row.size());
         if (bits < 8) {
-            UnpackIndexes(row.data(), bits, width, pixels);
+            UnpackIndexes(row.data(), bits, kEveryColumn, width, pixels);
         } else {
-            DecodeTrueColorRow(*decoder, row.data(), width, pixels);
+            DecodeTrueColorRow(*decoder, row.data(), kEveryColumn, width, pixels);
         }
     }
 }

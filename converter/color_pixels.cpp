@@ -57,10 +57,11 @@ TrueColorDecoder MakeTrueColorDecoder(const PixelLayout& layout)
     return decoder;
 }
 
-void DecodeTrueColorRow(TrueColorDecoder& decoder, const std::uint8_t* row, std::size_t width, std::uint8_t* colors)
+void DecodeTrueColorRow(TrueColorDecoder& decoder, const std::uint8_t* row, RowColumns columns, std::size_t width,
+                        std::uint8_t* colors)
 {
     const PixelLayout layout = decoder.layout;
-    for (std::size_t x = 0; x < width; x += 1) {
+    for (std::size_t x = columns.first; x < width; x += columns.step) {
         const std::uint8_t* pixel = row + x * layout.bytesPerPixel;
         if (layout.alpha && pixel[3] == 0) {
             colors[x] = kTransparent;

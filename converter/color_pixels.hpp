@@ -46,7 +46,9 @@ struct TrueColorDecoder {
     RecognisedColors recognised;
 };
 TrueColorDecoder MakeTrueColorDecoder(const PixelLayout& layout);
-void DecodeTrueColorRow(TrueColorDecoder& decoder, const std::uint8_t* row, std::size_t width, std::uint8_t* colors);
+// The columns of the row, up to width, are decoded into the same columns of colors.
+void DecodeTrueColorRow(TrueColorDecoder& decoder, const std::uint8_t* row, RowColumns columns, std::size_t width,
+                        std::uint8_t* colors);
 
 // One line for every C64 colour used, in colour order: its number, its name
 // and the RGB values that became it, the first few and how many more.

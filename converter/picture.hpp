@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -13,6 +14,15 @@ using MachineWord = std::intptr_t;
 // One entry per pixel, index row x width + column, row 0 at the top: a colour
 // index 0-3, or with -colors a C64 colour 0-15 or kTransparent.
 using PixelPlane = std::vector<std::uint8_t>;
+
+// The columns of a row that one decoded row holds: first, first + step and
+// so on. A pass of an interlaced picture holds every step-th column, already
+// at its place in the row.
+struct RowColumns {
+    std::size_t first = 0;
+    std::size_t step = 1;
+};
+inline constexpr RowColumns kEveryColumn{0, 1};
 
 // -colors: a pixel of alpha 0, which is the background whatever the choice.
 constexpr std::uint8_t kTransparent = 16;

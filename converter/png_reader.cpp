@@ -2,6 +2,8 @@
 
 #include <spng.h>
 
+#include <algorithm>
+#include <array>
 #include <memory>
 #include <new>
 
@@ -142,46 +144,58 @@ int DecodedFormat(const PngReader& png)
     return IsIndexed(png) ? SPNG_FMT_PNG : SPNG_FMT_RGBA8;
 }
 
-std::size_t DecodedRowBytes(const PngReader& png, std::size_t width)
+// One decoded row of the picture's width: packed palette indexes, or 8-bit RGBA.
+std::size_t DecodedRowBytes(const PngReader& png, MachineWord width)
 {
-    return IsIndexed(png) ? (width * png.header.bit_depth + 7) / 8 : 4 * width;
+    return BufferBytes(IsIndexed(png) ? (std::int64_t{width} * png.header.bit_depth + 7) / 8 : 4 * std::int64_t{width});
 }
 
-// One decoded row into the plane: palette indexes unpacked, or colours
-// recognised by the decoder.
-void StoreRow(const PngReader& png, const std::uint8_t* row, SourceBitmap& bitmap, std::uint32_t number,
+bool IsInterlaced(const PngReader& png)
+{
+    return png.header.interlace_method != SPNG_INTERLACE_NONE;
+}
+
+// The columns that each of the seven passes of an interlaced picture holds.
+constexpr std::array<RowColumns, 7> kPassColumns{{{0, 8}, {4, 8}, {0, 4}, {2, 4}, {0, 2}, {1, 2}, {0, 1}}};
+
+// The columns of the picture row that the decoder's next row holds.
+RowColumns ColumnsOf(const PngReader& png, const spng_row_info& info)
+{
+    return IsInterlaced(png) ? kPassColumns[static_cast<std::size_t>(info.pass)] : kEveryColumn; // a pass 0-6
+}
+
+// One decoded row into its row of the plane: palette indexes unpacked, or
+// colours recognised by the decoder, at the columns it holds.
+void StoreRow(const PngReader& png, const std::uint8_t* row, const spng_row_info& info, SourceBitmap& bitmap,
               TrueColorDecoder& decoder)
 {
     const std::size_t width = static_cast<std::size_t>(bitmap.width); // positive here
-    std::uint8_t* pixels = bitmap.pixels.data() + std::size_t{number} * width;
+    std::uint8_t* pixels = bitmap.pixels.data() + std::size_t{info.row_num} * width;
     if (IsIndexed(png)) {
-        UnpackIndexes(row, png.header.bit_depth, width, pixels);
+        UnpackIndexes(row, png.header.bit_depth, ColumnsOf(png, info), width, pixels);
     } else {
-        DecodeTrueColorRow(decoder, row, width, pixels);
+        DecodeTrueColorRow(decoder, row, ColumnsOf(png, info), width, pixels);
     }
 }
 
-// Decodes the rows in file order. An interlaced picture comes in seven passes
-// over all its rows, so it is decoded whole first; any other row by row.
+// Decodes the rows in file order, each into one row buffer and from there
+// straight into the plane: an interlaced picture row by row of each pass.
 void DecodeRows(const PngReader& png, SourceBitmap& bitmap, TrueColorDecoder& decoder)
 {
-    const std::size_t rowBytes = DecodedRowBytes(png, static_cast<std::size_t>(bitmap.width)); // positive here
-    const bool interlaced = png.header.interlace_method != SPNG_INTERLACE_NONE;
-    std::vector<std::uint8_t> rows(rowBytes * (interlaced ? static_cast<std::size_t>(bitmap.height) : 1));
+    std::vector<std::uint8_t> row(DecodedRowBytes(png, bitmap.width));
     int error = 0;
     while (error == 0) {
         spng_row_info info{};
         Check(png, spng_get_row_info(png.decoder, &info));
-        std::uint8_t* row = rows.data() + (interlaced ? info.row_num * rowBytes : 0);
-        error = spng_decode_row(png.decoder, row, rowBytes);
-        if (!interlaced && (error == 0 || error == SPNG_EOI)) {
-            StoreRow(png, row, bitmap, info.row_num, decoder);
+        if (IsInterlaced(png)) {
+            std::fill(row.begin(), row.end(), 0); // the decoder adds a pass's pixels of under 8 bits to the row
+        }
+        error = spng_decode_row(png.decoder, row.data(), row.size());
+        if (error == 0 || error == SPNG_EOI) {
+            StoreRow(png, row.data(), info, bitmap, decoder);
         }
     }
     Check(png, error == SPNG_EOI ? 0 : error);
-    for (std::uint32_t number = 0; interlaced && number < png.header.height; number += 1) {
-        StoreRow(png, rows.data() + number * rowBytes, bitmap, number, decoder);
-    }
     Check(png, spng_decode_chunks(png.decoder)); // the chunks after the picture, up to IEND
 }
 

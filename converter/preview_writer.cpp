@@ -89,11 +89,14 @@ int WriteToFile(spng_ctx*, void* user, void* bytes, std::size_t length)
     return 0;
 }
 
-void Check(int error)
+// Whether the encoder took the call: memory that cannot be had ends the run
+// where every such failure does, any other error fails the preview's write.
+bool Encoded(int error)
 {
     if (error == SPNG_EMEM) {
         throw std::bad_alloc();
     }
+    return error == 0;
 }
 
 // The palette: entry N is C64 colour N, in the sheet's own values when its
@@ -109,29 +112,45 @@ spng_plte PaletteOf(const SourceBitmap& bitmap)
     return plte;
 }
 
-void Encode(FileHandle& file, const SourceBitmap& bitmap, const SpriteTable& table)
+// The header, the palette and the settings, then the encoder waits for rows.
+bool StartEncoding(spng_ctx* encoder, FileHandle& file, const SourceBitmap& bitmap)
+{
+    const auto width = static_cast<std::uint32_t>(bitmap.width); // below 2^31 and positive here
+    spng_ihdr ihdr{width, static_cast<std::uint32_t>(bitmap.height), 4, SPNG_COLOR_TYPE_INDEXED, 0, 0, 0};
+    spng_plte plte = PaletteOf(bitmap);
+    return Encoded(spng_set_png_stream(encoder, WriteToFile, &file)) && Encoded(spng_set_ihdr(encoder, &ihdr)) &&
+           Encoded(spng_set_plte(encoder, &plte)) &&
+           Encoded(spng_set_option(encoder, SPNG_FILTER_CHOICE, SPNG_DISABLE_FILTERING)) &&
+           Encoded(spng_set_option(encoder, SPNG_IMG_COMPRESSION_LEVEL, 1)) &&
+           Encoded(spng_encode_image(encoder, nullptr, 0, SPNG_FMT_PNG,
+                                     SPNG_ENCODE_PROGRESSIVE | SPNG_ENCODE_FINALIZE));
+}
+
+// Whether every row reached the encoder and the file got the whole PNG.
+bool Encode(FileHandle& file, const SourceBitmap& bitmap, const SpriteTable& table)
 {
     const Context context(spng_ctx_new(SPNG_CTX_ENCODER), spng_ctx_free);
     if (!context) {
         throw std::bad_alloc();
     }
     spng_ctx* encoder = context.get();
-    const auto width = static_cast<std::uint32_t>(bitmap.width); // below 2^31 and positive here
-    spng_ihdr ihdr{width, static_cast<std::uint32_t>(bitmap.height), 4, SPNG_COLOR_TYPE_INDEXED, 0, 0, 0};
-    spng_plte plte = PaletteOf(bitmap);
-    Check(spng_set_png_stream(encoder, WriteToFile, &file));
-    Check(spng_set_ihdr(encoder, &ihdr));
-    Check(spng_set_plte(encoder, &plte));
-    Check(spng_set_option(encoder, SPNG_FILTER_CHOICE, SPNG_DISABLE_FILTERING));
-    Check(spng_set_option(encoder, SPNG_IMG_COMPRESSION_LEVEL, 1));
-    Check(spng_encode_image(encoder, nullptr, 0, SPNG_FMT_PNG, SPNG_ENCODE_PROGRESSIVE | SPNG_ENCODE_FINALIZE));
+    if (!StartEncoding(encoder, file, bitmap)) {
+        return false;
+    }
     const std::vector<CellSprites> cells = CellsOf(table);
+    const std::size_t width = static_cast<std::size_t>(bitmap.width); // positive here
+    const std::size_t height = static_cast<std::size_t>(bitmap.height);
     const std::size_t columns = width / kSpriteWidth;
     std::vector<std::uint8_t> row((width + 1) / 2);
-    for (std::size_t y = 0; y < static_cast<std::size_t>(bitmap.height); y += 1) {
+    for (std::size_t y = 0; y < height; y += 1) {
         DrawRow(std::span(cells).subspan(y / kSpriteHeight * columns, columns), table.colors, y % kSpriteHeight, row);
-        Check(spng_encode_row(encoder, row.data(), row.size()));
+        const int error = spng_encode_row(encoder, row.data(), row.size());
+        // The last row answers SPNG_EOI: the picture is complete and finalized.
+        if (!Encoded(error) && !(error == SPNG_EOI && y + 1 == height)) {
+            return false;
+        }
     }
+    return true;
 }
 
 } // namespace
@@ -146,7 +165,10 @@ void WritePreviewFile(const RunOptions& options, const SourceBitmap& bitmap, con
                        {{options.sourceOutputFile, "> Error: Preview file is the sourcecode file: "},
                         {options.spritePadFile, "> Error: Preview file is the SpritePad file: "},
                         {options.binaryFile, "> Error: Preview file is the binary file: "}});
-    Encode(file, bitmap, table);
+    if (!Encode(file, bitmap, table)) {
+        CloseFile(file);
+        FailRun(options, {"> Error: Unable to write file: " + options.previewFile});
+    }
     CloseOutputFile(options, file, options.previewFile);
     PrintLine("> Saving preview: " + options.previewFile);
     PrintLine("> ...done!");

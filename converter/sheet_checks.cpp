@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdlib>
 #include <limits>
+#include <new>
 
 #include "cell_size.hpp"
 #include "runtime/console.hpp"
@@ -16,6 +17,11 @@ constexpr std::int64_t kMaximumPixels = std::numeric_limits<std::int32_t>::max()
 // beyond those its file holds; missing pixels read as 0, but memory, time and
 // output stay bounded by the file at every depth (a 1-bit byte holds 8 pixels).
 constexpr std::int64_t kMaximumMissing = 16777216;
+// The plane and the sprites cut from it take at most 2 bytes a pixel, and may
+// fill half the address space at most: on a 32-bit target, 2^29 pixels.
+constexpr std::int64_t kBytesPerPixelHeld = 2;
+constexpr std::int64_t kMostPixelsHeld =
+    (std::int64_t{std::numeric_limits<std::ptrdiff_t>::max()} / 2 + 1) / kBytesPerPixelHeld;
 
 // The pixels that bytesHeld bytes of rows hold: whole rows, then the whole
 // pixels of one partial row.
@@ -117,7 +123,18 @@ void MakePixelPlane(const Sheet& sheet, const StoredRows& rows, SourceBitmap& bi
         pixelCount - PixelsHeld(rows, bitmap.width) > kMaximumMissing) {
         RefuseSheet(sheet, {"> Error: Bitmap is too large."});
     }
-    bitmap.pixels.resize(static_cast<std::size_t>(pixelCount)); // 0 to 2^31 - 1 here, zeroed
+    if (pixelCount > kMostPixelsHeld) {
+        RefuseSheet(sheet, {"> Error: Out of memory."});
+    }
+    bitmap.pixels.resize(BufferBytes(pixelCount)); // zeroed
+}
+
+std::size_t BufferBytes(std::int64_t bytes)
+{
+    if (bytes < 0 || bytes > std::int64_t{std::numeric_limits<std::ptrdiff_t>::max()}) {
+        throw std::bad_alloc();
+    }
+    return static_cast<std::size_t>(bytes); // within the address space here
 }
 
 void PrintScanningLine(std::int64_t bytes)
@@ -125,11 +142,12 @@ void PrintScanningLine(std::int64_t bytes)
     PrintLine("> Scanning " + DecimalText(bytes) + " bytes of pixeldata...");
 }
 
-void UnpackIndexes(const std::uint8_t* row, std::size_t bits, std::size_t width, std::uint8_t* indexes)
+void UnpackIndexes(const std::uint8_t* row, std::size_t bits, RowColumns columns, std::size_t width,
+                   std::uint8_t* indexes)
 {
     const std::size_t perByte = 8 / bits;
     const unsigned mask = (1U << bits) - 1;
-    for (std::size_t x = 0; x < width; x += 1) {
+    for (std::size_t x = columns.first; x < width; x += columns.step) {
         const std::size_t shift = bits * (perByte - 1 - x % perByte);
         indexes[x] = static_cast<std::uint8_t>(unsigned{row[x / perByte]} >> shift & mask); // at most 8 bits
     }

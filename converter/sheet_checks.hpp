@@ -45,11 +45,17 @@ struct StoredRows {
 // the zero-filled plane.
 void MakePixelPlane(const Sheet& sheet, const StoredRows& rows, SourceBitmap& bitmap);
 
+// The size of a buffer of this many bytes; a size that the address space
+// cannot hold ends the run as out of memory instead of wrapping.
+std::size_t BufferBytes(std::int64_t bytes);
+
 // "> Scanning N bytes of pixeldata...".
 void PrintScanningLine(std::int64_t bytes);
 
-// Palette indexes of 1, 2, 4 or 8 bits, leftmost pixel in the highest bits.
-void UnpackIndexes(const std::uint8_t* row, std::size_t bits, std::size_t width, std::uint8_t* indexes);
+// Palette indexes of 1, 2, 4 or 8 bits, leftmost pixel in the highest bits:
+// the columns of the row, up to width, into the same columns of indexes.
+void UnpackIndexes(const std::uint8_t* row, std::size_t bits, RowColumns columns, std::size_t width,
+                   std::uint8_t* indexes);
 
 // A plane of colour indexes: 0-3 (0 and 1 with -hires), 255 read as 0.
 // Refuses the sheet with a line for every other index; otherwise closes it

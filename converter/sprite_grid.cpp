@@ -1,6 +1,8 @@
 #include "sprite_grid.hpp"
 
 #include <algorithm>
+#include <array>
+#include <optional>
 
 #include "runtime/console.hpp"
 
@@ -16,28 +18,31 @@ constexpr std::uint8_t kMulticolorBit = 128;
 constexpr std::uint8_t kOverlayNextBit = 16; // SpritePad: the next sprite lies over this one
 constexpr std::uint8_t kColorOfNone = 12;    // grey, for a sprite without a colour of its own
 
-// Gives the cell its position and its 24 x 21 part of the plane.
-void CutCell(const SourceBitmap& bitmap, MachineWord left, MachineWord top, SpriteCell& cell)
+// A cell's 24 x 21 pixels, 24 x row + column: C64 colours or colour indexes
+// as cut from the plane, then the values the sprite shows.
+using CellPixels = std::array<std::uint8_t, kSpriteWidth * kSpriteHeight>;
+
+CellPixels CutCell(const SourceBitmap& bitmap, MachineWord left, MachineWord top)
 {
-    cell.x = left;
-    cell.y = top;
+    CellPixels pixels;
     const std::uint8_t* source = bitmap.pixels.data() + top * bitmap.width + left;
-    for (auto row = cell.pixels.begin(); row != cell.pixels.end(); row += kSpriteWidth) {
+    for (auto row = pixels.begin(); row != pixels.end(); row += kSpriteWidth) {
         std::copy_n(source, kSpriteWidth, row);
         source += bitmap.width;
     }
+    return pixels;
 }
 
 // -colors, multicolour: every pixel becomes its bit pair, the right pixel of
 // each pair the same as the left one, which is what the sprite shows. Under
 // an overlay, a pair it covers whole is the background, one it covers half
-// shows its other pixel.
-void ShowMulticolor(SpriteCell& cell, const SharedColors& colors, std::uint8_t overlay)
+// shows its other pixel. Returns the attribute.
+std::uint8_t ShowMulticolor(CellPixels& pixels, const SharedColors& colors, std::uint8_t overlay)
 {
     std::uint8_t own = kColorOfNone;
-    for (std::size_t pixel = 0; pixel < cell.pixels.size(); pixel += 2) {
-        const std::uint8_t left = cell.pixels[pixel];
-        const std::uint8_t right = cell.pixels[pixel + 1];
+    for (std::size_t pixel = 0; pixel < pixels.size(); pixel += 2) {
+        const std::uint8_t left = pixels[pixel];
+        const std::uint8_t right = pixels[pixel + 1];
         const std::uint8_t color = left != overlay ? left : right != overlay ? right : colors.background;
         std::uint8_t pair = 2;
         if (color == colors.background || color == kTransparent) {
@@ -49,38 +54,29 @@ void ShowMulticolor(SpriteCell& cell, const SharedColors& colors, std::uint8_t o
         } else {
             own = color;
         }
-        cell.pixels[pixel] = cell.pixels[pixel + 1] = pair;
+        pixels[pixel] = pixels[pixel + 1] = pair;
     }
-    cell.attribute = kMulticolorBit | own;
+    return kMulticolorBit | own;
 }
 
 // -colors, hires: the background is the bit 0, any other colour the bit 1.
-void ShowHires(SpriteCell& cell, const SharedColors& colors)
+// Returns the attribute.
+std::uint8_t ShowHires(CellPixels& pixels, const SharedColors& colors)
 {
     std::uint8_t own = kColorOfNone;
-    for (std::uint8_t& pixel : cell.pixels) {
+    for (std::uint8_t& pixel : pixels) {
         const bool background = pixel == colors.background || pixel == kTransparent;
         own = background ? own : pixel;
         pixel = background ? 0 : 1;
     }
-    cell.attribute = own;
-}
-
-// -overlay: the hires sprite of one colour over the multicolour one, set
-// wherever the cell has that colour.
-void ShowOverlay(SpriteCell& cell, std::uint8_t overlay)
-{
-    for (std::uint8_t& pixel : cell.pixels) {
-        pixel = pixel == overlay ? 1 : 0;
-    }
-    cell.attribute = overlay;
+    return own;
 }
 
 // Packs the even columns of every row as bit pairs, leftmost in bits 7-6.
-void EncodeMulticolor(SpriteCell& cell)
+void EncodeMulticolor(const CellPixels& pixels, SpriteCell& cell)
 {
     for (std::size_t row = 0; row < kSpriteHeight; row += 1) {
-        const std::uint8_t* v = &cell.pixels[kSpriteWidth * row];
+        const std::uint8_t* v = &pixels[kSpriteWidth * row];
         for (std::size_t k = 0; k < 3; k += 1) {
             cell.data[3 * row + k] = static_cast<std::uint8_t>(64 * v[8 * k] + 16 * v[8 * k + 2] +
                                                                4 * v[8 * k + 4] + v[8 * k + 6]); // at most 255
@@ -89,10 +85,10 @@ void EncodeMulticolor(SpriteCell& cell)
 }
 
 // Packs every column of every row as one bit, leftmost in bit 7 (index 1 sets it).
-void EncodeHires(SpriteCell& cell)
+void EncodeHires(const CellPixels& pixels, SpriteCell& cell)
 {
     for (std::size_t byte = 0; byte < kSpriteDataBytes; byte += 1) {
-        const std::uint8_t* v = &cell.pixels[8 * byte];
+        const std::uint8_t* v = &pixels[8 * byte];
         std::uint8_t bits = 0;
         for (std::size_t column = 0; column < 8; column += 1) {
             bits = static_cast<std::uint8_t>(2 * bits + v[column]); // eight bits at most
@@ -101,38 +97,53 @@ void EncodeHires(SpriteCell& cell)
     }
 }
 
-// -overlay: the hires sprite over the one the table ends with, cut from the
-// same cell.
-void AddOverlay(std::uint8_t overlay, SpriteTable& table)
+// Keeps the values 0-3 the sprite shows for its text picture, four to a byte.
+void KeepPicture(const CellPixels& pixels, SpriteCell& cell)
 {
-    table.cells.push_back(table.cells.back());
-    SpriteCell& over = table.cells.back();
-    ShowOverlay(over, overlay);
-    EncodeHires(over);
+    for (std::size_t byte = 0; byte < cell.picture.size(); byte += 1) {
+        const std::uint8_t* v = &pixels[4 * byte];
+        cell.picture[byte] = static_cast<std::uint8_t>(64 * v[0] + 16 * v[1] + 4 * v[2] + v[3]); // at most 255
+    }
+}
+
+// -overlay: the hires sprite of one colour over the multicolour one, set
+// wherever the cell has that colour.
+SpriteCell OverlaySprite(CellPixels pixels, std::uint8_t overlay, const SpriteCell& beneath)
+{
+    SpriteCell over{beneath.x, beneath.y, {}, {}, overlay};
+    for (std::uint8_t& pixel : pixels) {
+        pixel = pixel == overlay ? 1 : 0;
+    }
+    EncodeHires(pixels, over);
+    KeepPicture(pixels, over);
+    return over;
 }
 
 // Adds the sprite of one cell to the table, and its overlay after it.
 void AddSprites(const RunOptions& options, const SourceBitmap& bitmap, MachineWord left, MachineWord top,
                 std::uint8_t overlay, SpriteTable& table)
 {
-    CutCell(bitmap, left, top, table.cells.emplace_back());
-    if (overlay != kNoOverlay) {
-        AddOverlay(overlay, table);
-    }
-    SpriteCell& cell = table.cells[table.cells.size() - (overlay != kNoOverlay ? 2 : 1)];
+    CellPixels pixels = CutCell(bitmap, left, top);
+    SpriteCell sprite{left, top, {}, {}, 0};
+    const std::optional<SpriteCell> over =
+        overlay != kNoOverlay ? std::optional(OverlaySprite(pixels, overlay, sprite)) : std::nullopt;
     const bool hires = options.hiresSprites;
     if (!options.realColors) {
-        cell.attribute = hires ? kColorOfNone : kMulticolorBit | kColorOfNone;
+        sprite.attribute = hires ? kColorOfNone : kMulticolorBit | kColorOfNone;
     } else if (hires) {
-        ShowHires(cell, table.colors);
+        sprite.attribute = ShowHires(pixels, table.colors);
     } else {
-        ShowMulticolor(cell, table.colors, overlay);
-        cell.attribute |= overlay != kNoOverlay ? kOverlayNextBit : 0;
+        sprite.attribute = ShowMulticolor(pixels, table.colors, overlay) | (over ? kOverlayNextBit : 0U);
     }
     if (hires) {
-        EncodeHires(cell);
+        EncodeHires(pixels, sprite);
     } else {
-        EncodeMulticolor(cell);
+        EncodeMulticolor(pixels, sprite);
+    }
+    KeepPicture(pixels, sprite);
+    table.cells.push_back(sprite);
+    if (over) {
+        table.cells.push_back(*over);
     }
 }
 
@@ -141,10 +152,10 @@ void AddSprites(const RunOptions& options, const SourceBitmap& bitmap, MachineWo
 void AppendPreviewText(const SpriteCell& cell, std::size_t row, Text& text)
 {
     char characters[kSpriteWidth];
-    const std::uint8_t* values = &cell.pixels[kSpriteWidth * row];
     for (std::size_t column = 0; column < kSpriteWidth; column += 1) {
-        // Every value is 0-3.
-        characters[column] = values[column] == 0 ? '.' : static_cast<char>('0' + values[column]); // a digit
+        const std::size_t pixel = kSpriteWidth * row + column;
+        const unsigned value = cell.picture[pixel / 4] >> (6 - 2 * (pixel % 4)) & 3U;
+        characters[column] = value == 0 ? '.' : static_cast<char>('0' + value); // a digit
     }
     text.append(characters, kSpriteWidth);
 }

@@ -26,7 +26,7 @@ import zlib
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from sheets import (CHANNELS, COLODORE, HIRES, OTHERS, PAIRED, PEPTO, ROWS, bmp, changed, chunk, color, crlf,  # noqa
                     grid,
-                    paint, png, scanlines, shared_text, source, sprites, spritepad)
+                    paint, png, blank_png, scanlines, shared_text, source, sprites, spritepad)
 
 USAGE = ["> Usage: pixmoldxx.exe -s <sourcefile> -d <destination file> <parameter List>", "",
          ">   -? -h -help This helptext.", ">   -s    <sourcefile> uncompressed 256color bitmap file.",
@@ -74,14 +74,15 @@ def echo(lines):
 
 
 def case(name, args, console, files=None, out=None, stdin=b"", only=None, setup=None, blank_folder=False,
-         to_file=False, waits=False, hangup=False, painted=None, code=0, preview=None):
-    """waits: the program must still be waiting for a line once all its console output has come; hangup:
+         to_file=False, waits=False, hangup=False, painted=None, code=0, preview=None, bits=None, seconds=None):
+    """bits: the case runs on the builds of these bits alone; seconds: it may take this long (a sheet of a
+    gigapixel), not just the few seconds of every other case. waits: the program must still be waiting for a line once all its console output has come; hangup:
     it then gets SIGHUP (the terminal is closed) and must end by it. A console of None is closed at once.
     painted: the sheet's C64 colours, which o.spr must show at every column that is read. code: the exit code.
     preview: the palette of p.png, which must show what the SpritePad file shows."""
     return dict(name=name, args=args, console=console, files=files or {}, out=out or {}, stdin=stdin,
                 only=only, setup=setup, blank_folder=blank_folder, to_file=to_file, waits=waits, hangup=hangup,
-                painted=painted, code=code, preview=preview)
+                painted=painted, code=code, preview=preview, bits=bits, seconds=seconds)
 
 
 S48 = sprites(2, 2)
@@ -744,6 +745,24 @@ CASES += [
             "> Error: Unable to create file: no/o.bin"], {}))
 ] + [case("-b on a full disk", ["-s", "a.bmp", "-b", "/dev/full"], scan(2016, 4) + [
     "> Error: Unable to write file: /dev/full"], SHEET, only="linux")]
+# Sheets of a gigapixel, past the sizes where 32-bit arithmetic wraps (4 bytes a pixel past 2^30 pixels, 8 past
+# 2^29): a 32-bit build refuses each before its first row (it holds 2^29 pixels at most), a 64-bit build converts.
+# All black, interlaced, their data all there: 1272 x 844137 pixels in 1-bit grey is the 134,780-byte file that
+# once wrapped the decoder's buffer on linux-x86.
+HUGE = (1272, 844137)
+HUGE_FORMS = [(0, 1), (0, 16), (2, 8), (2, 16), (3, 1), (3, 8), (4, 8), (6, 8), (6, 16)]
+CASES += [
+    case("a gigapixel PNG of color type %d, %d bits, on a 32-bit build" % form, ["-s", "a.png", "-b", "o.bin",
+         "-colors"], ["> Error: Out of memory."], {"a.png": blank_png(*HUGE, *form, palette=[0] * (form[0] == 3))},
+         bits=32)
+    for form in HUGE_FORMS
+] + [
+    case("a PNG of 2^29 pixels and one band on a 32-bit build", ["-s", "a.png", "-b", "o.bin"],
+         ["> Error: Out of memory."], {"a.png": blank_png(1272, 422079, 3, 2, palette=[0])}, bits=32),
+    case("a gigapixel PNG on a 64-bit build", ["-s", "a.png", "-b", "o.bin", "-colors"], scan(134217783) + [
+        "> Color 0 (black): 000000", "> Colors: " + shared_text((0, 1, 2)), "> Converting 2130441 sprites to C64 format"
+    ] + BINARY, {"a.png": blank_png(*HUGE)}, {"o.bin": (bytes(63) + b"\x8c") * 2130441}, bits=64, seconds=300),
+]
 # -errorlevel: exit code 1 after every kind of error line, 0 after a conversion, the usage text and the credits.
 CASES += [dict(c, name=c["name"] + ", -errorlevel", args=c["args"] + ["-errorlevel"], code=code) for c in CASES
           for name, code in (("-h", 0), ("credits", 0), ("typical run", 0), ("no -s at all", 1),
@@ -755,7 +774,8 @@ CASES += [dict(c, name=c["name"] + ", -errorlevel", args=c["args"] + ["-errorlev
                              ("-colors refuses 16 bits", 1), ("-hires refuses a 24-bit picture", 1),
                              ("-b over the SpritePad file", 1), ("-b on a full disk", 1),
                              ("PNG header of a size its checksum denies", 1),
-                             ("-preview on a full disk", 1), ("-overlay, a cell of three colours of its own", 1))
+                             ("-preview on a full disk", 1), ("-overlay, a cell of three colours of its own", 1),
+                             ("a gigapixel PNG of color type 0, 1 bits, on a 32-bit build", 1))
           if c["name"] == name]
 # A build script is never stalled: under -errorlevel only -p waits after a picture that cannot be converted.
 CASES += [dict(c, name=c["name"] + ", -errorlevel" + " -p" * p, args=c["args"] + ["-errorlevel"] + ["-p"] * p, code=1,
@@ -816,10 +836,11 @@ def run_case(options, test):
                 process.stdin.flush()
             time.sleep(0.3 if first else 0)
             try:
-                stdout, stderr = process.communicate(stdin, timeout=options.time_limit)
+                limit = test["seconds"] or options.time_limit
+                stdout, stderr = process.communicate(stdin, timeout=limit)
             except subprocess.TimeoutExpired:
                 process.kill()
-                return ["no end within %.1f seconds" % options.time_limit]
+                return ["no end within %.1f seconds" % limit]
             console.seek(0)
             stdout = console.read() if test["to_file"] else seen + stdout
         if test["blank_folder"]:
@@ -942,6 +963,7 @@ def main():
     parser.add_argument("--bits", type=int, choices=(32, 64), required=True)
     parser.add_argument("--system", choices=("linux", "windows"), default="linux")
     parser.add_argument("--group", default="1/1", help="run the i-th of N shares of the cases")
+    parser.add_argument("--quick", action="store_true", help="leave out the cases of a gigapixel (sanitizer builds)")
     options = parser.parse_args()
     options.program = os.path.abspath(options.program)
     options.banner = "pixmold V0.3.44%d BETA written 2013 by -zarn of QTV | Mossgrove" % (2 if options.bits == 64
@@ -950,7 +972,8 @@ def main():
     subprocess.run(options.emulator_word + [options.program], stdout=subprocess.DEVNULL, timeout=120)
     options.time_limit = 5 + 5 * (time.monotonic() - started)
     share, shares = (int(n) for n in options.group.split("/"))
-    selected = [t for n, t in enumerate(CASES) if n % shares == share - 1 and t["only"] in (None, options.system)]
+    selected = [t for n, t in enumerate(CASES) if n % shares == share - 1 and t["only"] in (None, options.system)
+                and t["bits"] in (None, options.bits) and not (options.quick and t["seconds"])]
     if options.system == "linux" and share == shares:
         selected += [case("-p on a terminal, " + key, ["-p"], "terminal", stdin=typed)
                      for key, typed in (("a line", b"go on\n"), ("Ctrl+D", b"\x04"))]

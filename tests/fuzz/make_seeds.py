@@ -24,7 +24,7 @@ seeds = {
 }
 # -colors: a C64 palette in a shuffled order, and the same sheet in every depth (the tests' own BMP writer).
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-from sheets import CHANNELS, PEPTO, bmp as sheet, png  # noqa: E402
+from sheets import CHANNELS, PEPTO, blank_png, bmp as sheet, png  # noqa: E402
 order = [9, 4, 0, 15, 13, 2, 11, 7, 1, 14, 5, 3, 8, 12, 10, 6]
 colors = [[(0, 11, [2, 6][x // 24], 1)[(x // 2 + y) % 4] for x in range(48)] for y in range(42)]
 indexes = [[order.index(c) for c in row] for row in colors]
@@ -53,6 +53,16 @@ for kind, depths in ((0, (1, 2, 4, 8, 16)), (2, (8, 16)), (3, (1, 2, 4, 8)), (4,
             seeds["png-%d-%d%s" % (kind, depth, "-adam7" * interlace)] = png(
                 picture, kind, depth, [PEPTO[c] for c in order][:(1 << depth) * (kind == 3)], trns, interlace,
                 (0, 1, 2, 3, 4))
+# Pictures near the 32-bit limits, each file cut to its first 4 KB: a gigapixel whose 4 bytes a pixel pass 2^32
+# (1-bit grey and 16-bit RGBA), 2^29 pixels and one band more (the most a 32-bit build holds), the widest sheet
+# of 16-bit RGBA (8 bytes a pixel, one row of 818 MB) and the widest 32-bit BMP.
+widest = 2147483647 // 21 // 24 * 24
+seeds.update({
+    "png-gigapixel-adam7": blank_png(1272, 844137)[:4096], "png-gigapixel-rgba16": blank_png(1272, 844137, 6, 16)[:4096],
+    "png-2-29-pixels": blank_png(1272, 422079, 3, 2, palette=[0, 0xFFFFFF, 0x68372B, 0x70A4B2])[:4096],
+    "png-widest-rgba16": blank_png(widest, 21, 6, 16)[:4096],
+    "widest-32-bit": bmp(widest, 21, px=bytes(4096), bits=32, clr=0),
+})
 words = {"BM": b"BM"}
 for name, value in [("w24", 24), ("w48", 48), ("w4800", 4800), ("wm24", -24), ("h21", 21), ("h42", 42),
                     ("hm21", -21), ("h4200", 4200), ("i108", 108), ("i124", 124), ("c256", 256), ("c257", 257),
