@@ -964,6 +964,7 @@ def main():
     parser.add_argument("--system", choices=("linux", "windows"), default="linux")
     parser.add_argument("--group", default="1/1", help="run the i-th of N shares of the cases")
     parser.add_argument("--quick", action="store_true", help="leave out the cases of a gigapixel (sanitizer builds)")
+    parser.add_argument("--match", default="", help="run only the cases whose names hold this text")
     options = parser.parse_args()
     options.program = os.path.abspath(options.program)
     options.banner = "pixmold V0.3.44%d BETA written 2013 by -zarn of QTV | Mossgrove" % (2 if options.bits == 64
@@ -973,7 +974,8 @@ def main():
     options.time_limit = 5 + 5 * (time.monotonic() - started)
     share, shares = (int(n) for n in options.group.split("/"))
     selected = [t for n, t in enumerate(CASES) if n % shares == share - 1 and t["only"] in (None, options.system)
-                and t["bits"] in (None, options.bits) and not (options.quick and t["seconds"])]
+                and t["bits"] in (None, options.bits) and not (options.quick and t["seconds"])
+                and options.match in t["name"]]
     if options.system == "linux" and share == shares:
         selected += [case("-p on a terminal, " + key, ["-p"], "terminal", stdin=typed)
                      for key, typed in (("a line", b"go on\n"), ("Ctrl+D", b"\x04"))]
