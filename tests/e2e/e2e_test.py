@@ -661,6 +661,10 @@ CASES += [
         ("width 40", png([[0] * 40] * 21, palette=[0]), [BAD_WIDTH]),
     ) + tuple(("of %d x %d pixels in 137 bytes" % size, png(grid(2, 2), palette=ramp(2), depth=2, ihdr=struct.pack(
         ">IIBBBBB", *size, 2, 3, 0, 0, 0)), [TOO_LARGE]) for size in ((24000, 21000), (2 ** 31 - 24, 21)))
+] + [
+    # Short of its 20 MB of rows by more than 16777216 bytes, though of its 5 million pixels by fewer.
+    case("RGBA PNG of 2400 x 2100 pixels in 1000 bytes", ["-s", "a.png", "-b", "o.bin", "-colors"], [TOO_LARGE],
+         {"a.png": blank_png(2400, 2100, 6, 8, 0)[:1000]}),
 ]
 
 # -overlay: five cells on black, sharing dark grey and white. 0 fits; 1 has a light blue outline one pixel wide
