@@ -75,8 +75,8 @@ def echo(lines):
 
 def case(name, args, console, files=None, out=None, stdin=b"", only=None, setup=None, blank_folder=False,
          to_file=False, waits=False, hangup=False, painted=None, code=0, preview=None, bits=None, seconds=None):
-    """bits: the case runs on the builds of these bits alone; seconds: it may take this long (a sheet of a
-    gigapixel), not just the few seconds of every other case. waits: the program must still be waiting for a line once all its console output has come; hangup:
+    """bits: the case runs on the builds of these bits alone; seconds: it may take this long (a gigapixel sheet).
+    waits: the program must still be waiting for a line once all its console output has come; hangup:
     it then gets SIGHUP (the terminal is closed) and must end by it. A console of None is closed at once.
     painted: the sheet's C64 colours, which o.spr must show at every column that is read. code: the exit code.
     preview: the palette of p.png, which must show what the SpritePad file shows."""
@@ -661,11 +661,8 @@ CASES += [
         ("width 40", png([[0] * 40] * 21, palette=[0]), [BAD_WIDTH]),
     ) + tuple(("of %d x %d pixels in 137 bytes" % size, png(grid(2, 2), palette=ramp(2), depth=2, ihdr=struct.pack(
         ">IIBBBBB", *size, 2, 3, 0, 0, 0)), [TOO_LARGE]) for size in ((24000, 21000), (2 ** 31 - 24, 21)))
-] + [
-    # Short of its 20 MB of rows by more than 16777216 bytes, though of its 5 million pixels by fewer.
-    case("RGBA PNG of 2400 x 2100 pixels in 1000 bytes", ["-s", "a.png", "-b", "o.bin", "-colors"], [TOO_LARGE],
-         {"a.png": blank_png(2400, 2100, 6, 8, 0)[:1000]}),
-]
+] + [case("RGBA PNG of 2400 x 2100 pixels in 1000 bytes", ["-s", "a.png", "-b", "o.bin", "-colors"], [TOO_LARGE],
+          {"a.png": blank_png(2400, 2100, 6, 8, 0)[:1000]})]  # short of 20 MB of rows, though of fewer pixels
 
 # -overlay: five cells on black, sharing dark grey and white. 0 fits; 1 has a light blue outline one pixel wide
 # on odd columns; 2 has pairs of red and light blue, as many of each (red, the lower number, is the overlay);
@@ -753,25 +750,22 @@ CASES += [
 # 2^29): a 32-bit build refuses each before its first row (it holds 2^29 pixels at most), a 64-bit build converts.
 # All black, interlaced, their data all there: 1272 x 844137 pixels in 1-bit grey is the 134,780-byte file that
 # once wrapped the decoder's buffer on linux-x86.
-HUGE = (1272, 844137)
-HUGE_FORMS = [(0, 1), (0, 16), (2, 8), (2, 16), (3, 1), (3, 8), (4, 8), (6, 8), (6, 16)]
 CASES += [
-    case("a gigapixel PNG of color type %d, %d bits, on a 32-bit build" % form, ["-s", "a.png", "-b", "o.bin",
-         "-colors"], ["> Error: Out of memory."], {"a.png": blank_png(*HUGE, *form, palette=[0] * (form[0] == 3))},
-         bits=32)
-    for form in HUGE_FORMS
+    case("a PNG of %d x %d pixels, color type %d, %d bits, on a 32-bit build" % (*size, *form), ["-s", "a.png", "-b",
+         "o.bin", "-colors"], ["> Error: Out of memory."], {"a.png": blank_png(*size, *form, palette=[0] * (
+             form[0] == 3))}, bits=32)
+    for size, form in [((1272, 844137), f) for f in ((0, 1), (0, 16), (2, 8), (2, 16), (3, 1), (3, 8), (4, 8), (6, 8),
+                                                     (6, 16))] + [((1272, 422079), (3, 2))]  # 2^29 pixels and a band
 ] + [
-    case("a PNG of 2^29 pixels and one band on a 32-bit build", ["-s", "a.png", "-b", "o.bin"],
-         ["> Error: Out of memory."], {"a.png": blank_png(1272, 422079, 3, 2, palette=[0])}, bits=32),
     case("a gigapixel PNG on a 64-bit build", ["-s", "a.png", "-b", "o.bin", "-colors"], scan(134217783) + [
         "> Color 0 (black): 000000", "> Colors: " + shared_text((0, 1, 2)), "> Converting 2130441 sprites to C64 format"
-    ] + BINARY, {"a.png": blank_png(*HUGE)}, {"o.bin": (bytes(63) + b"\x8c") * 2130441}, bits=64, seconds=300),
+    ] + BINARY, {"a.png": blank_png(1272, 844137)}, {"o.bin": (bytes(63) + b"\x8c") * 2130441}, bits=64, seconds=300),
 ]
 # -errorlevel: exit code 1 after every kind of error line, 0 after a conversion, the usage text and the credits.
 CASES += [dict(c, name=c["name"] + ", -errorlevel", args=c["args"] + ["-errorlevel"], code=code) for c in CASES
           for name, code in (("-h", 0), ("credits", 0), ("typical run", 0), ("no -s at all", 1),
-                             ("a missing bitmap", 1),
-                             ("an empty file", 1), ("bad colours, a line each in plane order", 1),
+                             ("a missing bitmap", 1), ("an empty file", 1),
+                             ("bad colours, a line each in plane order", 1),
                              ("A.b.BMP is a bitmap", 1), ("-p after an error", 1),
                              ("source file in a missing folder", 1), ("source file on a full disk", 1),
                              ("-colors, no choice converts every sprite", 1), ("-colors refuses -bg 16", 1),
@@ -779,7 +773,7 @@ CASES += [dict(c, name=c["name"] + ", -errorlevel", args=c["args"] + ["-errorlev
                              ("-b over the SpritePad file", 1), ("-b on a full disk", 1),
                              ("PNG header of a size its checksum denies", 1),
                              ("-preview on a full disk", 1), ("-overlay, a cell of three colours of its own", 1),
-                             ("a gigapixel PNG of color type 0, 1 bits, on a 32-bit build", 1))
+                             ("a PNG of 1272 x 844137 pixels, color type 0, 1 bits, on a 32-bit build", 1))
           if c["name"] == name]
 # A build script is never stalled: under -errorlevel only -p waits after a picture that cannot be converted.
 CASES += [dict(c, name=c["name"] + ", -errorlevel" + " -p" * p, args=c["args"] + ["-errorlevel"] + ["-p"] * p, code=1,
@@ -840,11 +834,10 @@ def run_case(options, test):
                 process.stdin.flush()
             time.sleep(0.3 if first else 0)
             try:
-                limit = test["seconds"] or options.time_limit
-                stdout, stderr = process.communicate(stdin, timeout=limit)
+                stdout, stderr = process.communicate(stdin, timeout=test["seconds"] or options.time_limit)
             except subprocess.TimeoutExpired:
                 process.kill()
-                return ["no end within %.1f seconds" % limit]
+                return ["no end within %.1f seconds" % (test["seconds"] or options.time_limit)]
             console.seek(0)
             stdout = console.read() if test["to_file"] else seen + stdout
         if test["blank_folder"]:
@@ -968,7 +961,6 @@ def main():
     parser.add_argument("--system", choices=("linux", "windows"), default="linux")
     parser.add_argument("--group", default="1/1", help="run the i-th of N shares of the cases")
     parser.add_argument("--quick", action="store_true", help="leave out the cases of a gigapixel (sanitizer builds)")
-    parser.add_argument("--match", default="", help="run only the cases whose names hold this text")
     options = parser.parse_args()
     options.program = os.path.abspath(options.program)
     options.banner = "pixmold V0.3.44%d BETA written 2013 by -zarn of QTV | Mossgrove" % (2 if options.bits == 64
@@ -978,8 +970,7 @@ def main():
     options.time_limit = 5 + 5 * (time.monotonic() - started)
     share, shares = (int(n) for n in options.group.split("/"))
     selected = [t for n, t in enumerate(CASES) if n % shares == share - 1 and t["only"] in (None, options.system)
-                and t["bits"] in (None, options.bits) and not (options.quick and t["seconds"])
-                and options.match in t["name"]]
+                and t["bits"] in (None, options.bits) and not (options.quick and t["seconds"])]
     if options.system == "linux" and share == shares:
         selected += [case("-p on a terminal, " + key, ["-p"], "terminal", stdin=typed)
                      for key, typed in (("a line", b"go on\n"), ("Ctrl+D", b"\x04"))]

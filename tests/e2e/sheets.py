@@ -195,16 +195,12 @@ def png(picture, color_type=3, depth=8, palette=(), trns=None, interlace=False, 
 def blank_png(width, height, color_type=0, depth=1, interlace=1, palette=()):
     """A PNG of any size whose every sample and filter byte is 0, made fast: its zlib stream repeats one deflated
     mebibyte of zeros (whose back-references find zeros wherever it stands) and ends in the zeros' Adler-32."""
-    bits = depth * CHANNELS[color_type]
-    passes = [(0, 0, 1, 1)] if not interlace else ADAM7
-    sizes = [(-(-(width - x0) // dx), -(-(height - y0) // dy)) for x0, y0, dx, dy in passes]
-    length = sum(rows * (1 + (columns * bits + 7) // 8) for columns, rows in sizes if columns > 0 and rows > 0)
-    block = 1 << 20
-
-    def deflated(count, mode):
-        packer = zlib.compressobj(9, zlib.DEFLATED, -15)
-        return packer.compress(bytes(count)) + packer.flush(mode)
-    idat = b"\x78\xda" + deflated(block, zlib.Z_FULL_FLUSH) * (length // block) + \
-        deflated(length % block, zlib.Z_FINISH) + struct.pack(">I", length % 65521 << 16 | 1)
+    sizes = [(-(-(width - x0) // dx), -(-(height - y0) // dy)) for x0, y0, dx, dy in
+             (ADAM7 if interlace else [(0, 0, 1, 1)])]
+    length = sum(rows * (1 + (columns * depth * CHANNELS[color_type] + 7) // 8) for columns, rows in sizes
+                 if columns > 0 and rows > 0)
+    whole, rest = (zlib.compressobj(9, zlib.DEFLATED, -15) for _ in range(2))  # raw deflate: the header is written here
+    idat = b"\x78\xda" + (whole.compress(bytes(1 << 20)) + whole.flush(zlib.Z_FULL_FLUSH)) * (length >> 20) + \
+        rest.compress(bytes(length % (1 << 20))) + rest.flush() + (length % 65521 << 16 | 1).to_bytes(4, "big")
     ihdr = struct.pack(">IIBBBBB", width, height, depth, color_type, 0, 0, interlace)
     return png([[0]], color_type, depth, palette, ihdr=ihdr, idat=idat)

@@ -57,12 +57,11 @@ for kind, depths in ((0, (1, 2, 4, 8, 16)), (2, (8, 16)), (3, (1, 2, 4, 8)), (4,
 # (1-bit grey and 16-bit RGBA), 2^29 pixels and one band more (the most a 32-bit build holds), the widest sheet
 # of 16-bit RGBA (8 bytes a pixel, one row of 818 MB) and the widest 32-bit BMP.
 widest = 2147483647 // 21 // 24 * 24
-seeds.update({
-    "png-gigapixel-adam7": blank_png(1272, 844137)[:4096], "png-gigapixel-rgba16": blank_png(1272, 844137, 6, 16)[:4096],
-    "png-2-29-pixels": blank_png(1272, 422079, 3, 2, palette=[0, 0xFFFFFF, 0x68372B, 0x70A4B2])[:4096],
-    "png-widest-rgba16": blank_png(widest, 21, 6, 16)[:4096],
-    "widest-32-bit": bmp(widest, 21, px=bytes(4096), bits=32, clr=0),
-})
+seeds.update({"png-" + name: blank_png(*size, *form, palette=PEPTO[:4] * (form[0] == 3))[:4096]
+              for name, size, form in (
+    ("gigapixel-adam7", (1272, 844137), (0, 1)), ("gigapixel-rgba16", (1272, 844137), (6, 16)),
+    ("2-29-pixels", (1272, 422079), (3, 2)), ("widest-rgba16", (widest, 21), (6, 16)))})
+seeds["widest-32-bit"] = bmp(widest, 21, px=bytes(4096), bits=32, clr=0)
 words = {"BM": b"BM"}
 for name, value in [("w24", 24), ("w48", 48), ("w4800", 4800), ("wm24", -24), ("h21", 21), ("h42", 42),
                     ("hm21", -21), ("h4200", 4200), ("i108", 108), ("i124", 124), ("c256", 256), ("c257", 257),
