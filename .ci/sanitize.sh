@@ -10,10 +10,12 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
+# The 32-bit build runs the unit and end-to-end tests: the real-world tools
+# see the same files from the 64-bit one.
 for preset in sanitize sanitize-x86; do
   cmake --preset "$preset"
   cmake --build --preset "$preset" -j2
-  ctest --preset "$preset" --no-tests=error
+  ctest --preset "$preset" --no-tests=error $([ "$preset" = sanitize-x86 ] && echo "-R ^(e2e|unit)")
 done
 
 program="$root/build/sanitize-x86/converter/pixmold"
