@@ -154,7 +154,7 @@ void AppendPreviewText(const SpriteCell& cell, std::size_t row, Text& text)
     char characters[kSpriteWidth];
     for (std::size_t column = 0; column < kSpriteWidth; column += 1) {
         const std::size_t pixel = kSpriteWidth * row + column;
-        const unsigned value = cell.picture[pixel / 4] >> (6 - 2 * (pixel % 4)) & 3U;
+        const unsigned value = unsigned{cell.picture[pixel / 4]} >> (6 - 2 * (pixel % 4)) & 3U;
         characters[column] = value == 0 ? '.' : static_cast<char>('0' + value); // a digit
     }
     text.append(characters, kSpriteWidth);
