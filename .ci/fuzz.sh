@@ -17,6 +17,10 @@
 #   PIXMOLD_FUZZ_SECONDS    fuzzing time (default 120)
 #   PIXMOLD_FUZZ_INSTANCES  the instances to run, by name (default all seven)
 #   PIXMOLD_FUZZ_KEEP       keep the campaign's folder (its queues) when set
+#   PIXMOLD_FUZZ_PLAIN      instances that run a build without sanitizers
+#                           (build/afl-plain), several times faster: for long
+#                           campaigns, whose queues are then replayed through
+#                           the sanitizer builds
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build/afl"
@@ -29,6 +33,13 @@ CC=afl-clang-fast CXX=afl-clang-fast++ cmake -S "$root" -B "$build" -DCMAKE_BUIL
   -DCMAKE_C_FLAGS="$sanitizers" -DCMAKE_CXX_FLAGS="$sanitizers" -DCMAKE_EXE_LINKER_FLAGS="$sanitizers" >/dev/null
 cmake --build "$build" --target pixmold -j2
 program="$build/converter/pixmold"
+plain_program=
+if [ -n "${PIXMOLD_FUZZ_PLAIN:-}" ]; then
+  CC=afl-clang-fast CXX=afl-clang-fast++ cmake -S "$root" -B "$build-plain" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DPIXMOLD_BUILD_TESTS=OFF -DPIXMOLD_WARNINGS_AS_ERRORS=ON -DPIXMOLD_SPNG_FROM_SOURCE=ON >/dev/null
+  cmake --build "$build-plain" --target pixmold -j2
+  plain_program="$build-plain/converter/pixmold"
+fi
 
 base=/tmp
 [ -d /dev/shm ] && [ -w /dev/shm ] && base=/dev/shm
@@ -54,6 +65,7 @@ run() { # name role
   [ "$name" = png ] && in="$work/in-png"
   mkdir -p "$work/$name"
   command_of "$name" "$work/$name"
+  [[ " ${PIXMOLD_FUZZ_PLAIN:-} " == *" $name "* ]] && command[0]=$plain_program
   nice -n 19 afl-fuzz "$role" "$name" -i "$in" -o "$work/out" -x "$work/fuzz.dict" -m none -t 20000 \
     -V "$seconds" -f "$work/$name/sheet.bmp" -- "${command[@]}" </dev/null >"$work/$name.log" 2>&1
 }
