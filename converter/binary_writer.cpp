@@ -3,17 +3,24 @@
 #include "output_file.hpp"
 #include "runtime/console.hpp"
 
-void WriteBinaryFile(const RunOptions& options, const SpriteTable& table)
+Refused WriteBinaryFile(const OutputOptions& options, const SpriteTable& table)
 {
-    const FileHandle file =
+    const Outcome<FileHandle> opened =
         OpenOutputFile(options, options.binaryFile, "> Error: No destination filename for binary output.",
                        {{options.sourceOutputFile, "> Error: Binary file is the sourcecode file: "},
                         {options.spritePadFile, "> Error: Binary file is the SpritePad file: "}});
+    if (const Refusal* refusal = RefusalOf(opened)) {
+        return *refusal;
+    }
+    const FileHandle file = std::get<FileHandle>(opened);
     // The 64th byte is the align byte 0, or with -colors the attribute byte.
     WriteSpriteRecords(file, table, options.realColors);
-    CloseOutputFile(options, file, options.binaryFile);
+    if (Refused refused = CloseOutputFile(file, options.binaryFile)) {
+        return refused;
+    }
     PrintLine("> Exporting data to binary format ...");
     PrintLine("> Saving file: " + options.binaryFile);
     PrintLine("> ...done!");
     PrintLine("");
+    return {};
 }

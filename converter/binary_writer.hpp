@@ -2,10 +2,10 @@
 // 64th byte as the source file writes it, so the bytes the source assembles to.
 #pragma once
 
-#include "run_control.hpp"
+#include "output_file.hpp"
 #include "sprite_table.hpp"
 
-// Ends the run with a message when no -b name was given, when the name is the
+// Refuses the run with a message when no -b name was given, when the name is the
 // source bitmap, the source file or the SpritePad file, or when the file
 // cannot be created or written.
-void WriteBinaryFile(const RunOptions& options, const SpriteTable& table);
+Refused WriteBinaryFile(const OutputOptions& options, const SpriteTable& table);

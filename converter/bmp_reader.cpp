@@ -44,11 +44,6 @@ struct BmpReader {
     std::int64_t position; // bytes consumed so far
 };
 
-[[noreturn]] void Refuse(const BmpReader& reader, std::initializer_list<Text> lines)
-{
-    RefuseSheet(reader.sheet, lines);
-}
-
 // The bits of one pixel as stored: 8 for colour indexes, the picture's own
 // depth for its colours.
 std::int64_t StoredBits(const BmpReader& reader)
@@ -75,7 +70,7 @@ void SkipBytes(BmpReader& reader, std::int64_t count)
     reader.position += count;
 }
 
-void ReadBitmapHeader(BmpReader& reader)
+Refused ReadBitmapHeader(BmpReader& reader)
 {
     BitmapHeader& header = reader.header;
     const FileHandle file = reader.sheet.file;
@@ -84,7 +79,7 @@ void ReadBitmapHeader(BmpReader& reader)
     header.bfReserved = ReadInt32(file);
     header.bfOffBits = ReadInt32(file);
     if (header.bfType != kBitmapSignature) {
-        Refuse(reader, {"> Error: BITMAPHEADER check failed."});
+        return SheetRefusal({"> Error: BITMAPHEADER check failed."});
     }
     header.biSize = ReadInt32(file);
     header.biWidth = ReadInt32(file);
@@ -98,92 +93,109 @@ void ReadBitmapHeader(BmpReader& reader)
     header.biClrUsed = ReadInt32(file);
     header.biClrImportant = ReadInt32(file);
     reader.position += kHeaderBytes;
+    return {};
 }
 
-std::int32_t CheckPaletteSize(const BmpReader& reader, std::int32_t entries)
+Refused CheckPaletteSize(std::int32_t entries)
 {
     if (entries < 0 || entries > kMaximumPaletteEntries) {
-        Refuse(reader, {"> Error: Bitmap palette size is invalid."});
+        return SheetRefusal({"> Error: Bitmap palette size is invalid."});
     }
-    return entries;
+    return {};
 }
 
 // Colour indexes: the palette follows the 40 bytes of header fields, and
-// reading it is what moves the file past it; its values are not used.
-void SkipPalette(BmpReader& reader)
+// reading it is what moves the file past it; its values are not used. Then
+// the compression.
+Refused SkipPalette(BmpReader& reader)
 {
-    SkipBytes(reader, 4 * CheckPaletteSize(reader, reader.header.biClrUsed));
-}
-
-void CheckCompression(const BmpReader& reader)
-{
-    if (reader.header.biCompression != 0) {
-        Refuse(reader, {"Error: Wromg bitmap format. Use only UNCOMPRESSED 256color files."});
+    if (Refused refused = CheckPaletteSize(reader.header.biClrUsed)) {
+        return refused;
     }
+    SkipBytes(reader, 4 * reader.header.biClrUsed);
+    if (reader.header.biCompression != 0) {
+        return SheetRefusal({"Error: Wromg bitmap format. Use only UNCOMPRESSED 256color files."});
+    }
+    return {};
 }
 
 // -colors: the depths and forms a paint program writes, each refused with
 // its own line.
-void CheckColorFormat(const BmpReader& reader)
+Refused CheckColorFormat(const BmpReader& reader)
 {
     const BitmapHeader& header = reader.header;
     if (header.biSize < 40 || header.biSize > kLargestInfoHeader) {
-        Refuse(reader, {"> Error: Bitmap info header of " + DecimalText(header.biSize) +
-                            " bytes is not supported; use one of 40 to 124 bytes.", kNoData, ""});
+        return SheetRefusal({"> Error: Bitmap info header of " + DecimalText(header.biSize) +
+                                 " bytes is not supported; use one of 40 to 124 bytes.", kNoData, ""});
     }
     const std::int32_t bits = header.biBitCount;
     if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32) {
-        Refuse(reader, {"> Error: Bitmap of " + DecimalText(bits) +
-                            " bits per pixel is not supported; use 1, 4, 8, 24 or 32.", kNoData, ""});
+        return SheetRefusal({"> Error: Bitmap of " + DecimalText(bits) +
+                                 " bits per pixel is not supported; use 1, 4, 8, 24 or 32.", kNoData, ""});
     }
     if (header.biCompression != 0 && (header.biCompression != kBitFields || bits != 32)) {
-        Refuse(reader, {"> Error: Compressed bitmap (biCompression " + DecimalText(header.biCompression) +
-                            ") is not supported; save it uncompressed.", kNoData, ""});
+        return SheetRefusal({"> Error: Compressed bitmap (biCompression " + DecimalText(header.biCompression) +
+                                 ") is not supported; save it uncompressed.", kNoData, ""});
     }
+    return {};
 }
 
 // The masks of a 32-bit picture stored as bit fields: in a larger info
 // header, or right after the 40-byte one. Then the rest of the info header.
-void ReadColorMasks(BmpReader& reader)
+Refused ReadColorMasks(BmpReader& reader)
 {
     const BitmapHeader& header = reader.header;
     std::int64_t headerLeft = header.biSize - 40;
     if (header.biCompression == kBitFields) {
         for (const std::int32_t usual : kUsualMasks) {
             if (ReadInt32(reader.sheet.file) != usual) {
-                Refuse(reader, {"> Error: Bitmap color masks are not supported; use 8 bits each of red, "
-                                "green and blue.", kNoData, ""});
+                return SheetRefusal({"> Error: Bitmap color masks are not supported; use 8 bits each of red, "
+                                     "green and blue.", kNoData, ""});
             }
         }
         reader.position += 12;
         headerLeft = std::max<std::int64_t>(headerLeft - 12, 0);
     }
     SkipBytes(reader, headerLeft);
+    return {};
 }
 
 // -colors: the palette's colours, all entries of it when biClrUsed is 0.
-std::vector<Rgb> ReadPaletteColors(BmpReader& reader)
+Refused ReadPaletteColors(BmpReader& reader, std::vector<Rgb>& palette)
 {
     const std::int32_t bits = reader.header.biBitCount;
     const std::int32_t used = reader.header.biClrUsed;
-    const std::int32_t entries = CheckPaletteSize(reader, used == 0 && bits <= 8 ? 1 << bits : used);
-    std::vector<Rgb> palette;
+    const std::int32_t entries = used == 0 && bits <= 8 ? 1 << bits : used;
+    if (Refused refused = CheckPaletteSize(entries)) {
+        return refused;
+    }
     for (std::int32_t entry = 0; entry < entries; entry += 1) {
         const Rgb blueGreenRed = static_cast<Rgb>(ReadInt32(reader.sheet.file)); // the same 32 bits
         palette.push_back(blueGreenRed & 0xFFFFFF);
     }
     reader.position += 4 * entries;
-    return palette;
+    return {};
 }
 
-// Refuses pictures too large for the sprite cells or for what their file
-// holds; then makes the zero-filled plane.
-void MakeBmpPlane(const BmpReader& reader, SourceBitmap& bitmap)
+// -colors: the format checked, the masks and the palette read.
+Refused ReadColorHeaders(BmpReader& reader, std::vector<Rgb>& palette)
 {
+    Refused refused = CheckColorFormat(reader);
+    refused = refused ? refused : ReadColorMasks(reader);
+    return refused ? refused : ReadPaletteColors(reader, palette);
+}
+
+// Refuses pictures of a wrong size, or too large for the sprite cells or for
+// what their file holds; then makes the zero-filled plane.
+Refused MakeBmpPlane(const BmpReader& reader, SourceBitmap& bitmap)
+{
+    if (Refused refused = CheckSize(reader.header.biWidth, reader.header.biHeight, bitmap)) {
+        return refused;
+    }
     const std::optional<std::int64_t> fileSize = FileSizeOf(reader.sheet.file);
     const std::int64_t bytesHeld =
         fileSize ? std::max<std::int64_t>(*fileSize - reader.position, 0) : ImageBytes(reader, bitmap);
-    MakePixelPlane(reader.sheet, {RowBytes(reader, bitmap), StoredBits(reader), bytesHeld}, bitmap);
+    return MakePixelPlane({RowBytes(reader, bitmap), StoredBits(reader), bytesHeld}, bitmap);
 }
 
 // The pixel rows start at bfOffBits when the whole picture fits in the file
@@ -233,60 +245,66 @@ void ReadPixelRows(BmpReader& reader, SourceBitmap& bitmap, TrueColorDecoder* de
 // Only 8-bit pictures are read. Another depth leaves the plane all 0: as
 // multicolour sprites the picture is then refused as single-colour by the
 // sprite grid, but as hires sprites it would convert to empty ones.
-void ReadSheetIndexes(BmpReader& reader, SourceBitmap& bitmap)
+Refused ReadSheetIndexes(BmpReader& reader, SourceBitmap& bitmap)
 {
     const std::int32_t bitCount = reader.header.biBitCount;
     if (bitCount == 4) {
-        Refuse(reader, {"> Error. Source bitmap has only 16 colors.", "> Please use 256color pics only.", kNoData, ""});
+        return SheetRefusal(
+            {"> Error. Source bitmap has only 16 colors.", "> Please use 256color pics only.", kNoData, ""});
     }
     if (bitCount != 8 && reader.sheet.options.hiresSprites) {
-        Refuse(reader, {"> Error: Source bitmap has " + DecimalText(bitCount) +
-                        " bits per pixel. Please use 256color pics only."});
+        return SheetRefusal({"> Error: Source bitmap has " + DecimalText(bitCount) +
+                             " bits per pixel. Please use 256color pics only."});
     }
     if (bitCount != 8) {
-        CloseFile(reader.sheet.file);
-        return;
+        return {};
     }
     ReadPixelRows(reader, bitmap, nullptr);
-    CheckColorIndexes(reader.sheet, bitmap);
+    return CheckColorIndexes(reader.sheet.options.hiresSprites, bitmap);
 }
 
 // -colors: every pixel becomes a C64 colour 0-15, and the console shows which
 // RGB values became which colour.
-void ReadSheetColors(BmpReader& reader, SourceBitmap& bitmap, const std::vector<Rgb>& palette)
+Refused ReadSheetColors(BmpReader& reader, SourceBitmap& bitmap, const std::vector<Rgb>& palette)
 {
     const std::int32_t bits = reader.header.biBitCount;
     TrueColorDecoder decoder = MakeTrueColorDecoder(bits == 32 ? kBlueGreenRedUnused : kBlueGreenRed);
     ReadPixelRows(reader, bitmap, &decoder);
     if (bits <= 8) {
-        MapPaletteIndexes(reader.sheet, palette, std::vector<bool>(palette.size()), bitmap, decoder.recognised);
+        const std::vector<bool> opaque(palette.size());
+        if (Refused refused = MapPaletteIndexes(palette, opaque, bitmap, decoder.recognised)) {
+            return refused;
+        }
     }
-    FinishColors(reader.sheet, decoder.recognised);
+    ShowRecognisedColors(decoder.recognised);
+    return {};
+}
+
+// The headers up to the pixel rows, and the plane.
+Refused ReadHeaders(BmpReader& reader, std::vector<Rgb>& palette, SourceBitmap& bitmap)
+{
+    Refused refused = ReadBitmapHeader(reader);
+    if (!refused) {
+        refused = reader.sheet.options.realColors ? ReadColorHeaders(reader, palette) : SkipPalette(reader);
+    }
+    return refused ? refused : MakeBmpPlane(reader, bitmap);
 }
 
 } // namespace
 
-SourceBitmap ReadBmpSheet(const Sheet& sheet)
+Outcome<SourceBitmap> ReadBmpSheet(const Sheet& sheet)
 {
     SourceBitmap bitmap;
     BmpReader reader{sheet, {}, 0};
-    ReadBitmapHeader(reader);
     std::vector<Rgb> palette;
-    if (sheet.options.realColors) {
-        CheckColorFormat(reader);
-        ReadColorMasks(reader);
-        palette = ReadPaletteColors(reader);
-    } else {
-        SkipPalette(reader);
-        CheckCompression(reader);
+    Refused refused = ReadHeaders(reader, palette, bitmap);
+    if (!refused) {
+        PrintScanningLine(reader.header.biSizeImage);
+        refused = sheet.options.realColors ? ReadSheetColors(reader, bitmap, palette)
+                                           : ReadSheetIndexes(reader, bitmap);
     }
-    CheckSize(sheet, reader.header.biWidth, reader.header.biHeight, bitmap);
-    MakeBmpPlane(reader, bitmap);
-    PrintScanningLine(reader.header.biSizeImage);
-    if (sheet.options.realColors) {
-        ReadSheetColors(reader, bitmap, palette);
-    } else {
-        ReadSheetIndexes(reader, bitmap);
+    if (refused) {
+        return *refused;
     }
     return bitmap;
 }

@@ -6,6 +6,5 @@
 #include "picture.hpp"
 #include "sheet_checks.hpp"
 
-// Reads the sheet from its first byte; on any failure prints its lines and
-// ends the run.
-SourceBitmap ReadBmpSheet(const Sheet& sheet);
+// Reads the sheet from its first byte, or says why it refuses it.
+Outcome<SourceBitmap> ReadBmpSheet(const Sheet& sheet);

@@ -273,34 +273,35 @@ Tally BestTally(const SheetColors& sheet, const FixedColors& fixed, bool hires, 
 
 } // namespace
 
-FixedColors ReadFixedColors(const RunOptions& options)
+Outcome<FixedColors> ReadFixedColors(const ColorOptions& options)
 {
-    FixedColors fixed;
     if (options.overlay && options.hiresSprites) {
-        FailRun(options, {"> Error: -overlay needs multicolour sprites."});
+        return Refusal{{"> Error: -overlay needs multicolour sprites."}};
     }
     if (options.fixedMulticolors && options.hiresSprites) {
-        FailRun(options, {"> Error: -mc has no meaning for hires sprites."});
+        return Refusal{{"> Error: -mc has no meaning for hires sprites."}};
     }
+    FixedColors fixed;
     if (options.fixedBackground) {
         fixed.background = ColorNumber(*options.fixedBackground);
         if (!fixed.background) {
-            FailRun(options, {"> Error: -bg takes a C64 color number from 0 to 15, not: " + *options.fixedBackground});
+            return Refusal{{"> Error: -bg takes a C64 color number from 0 to 15, not: " + *options.fixedBackground}};
         }
     }
-    if (options.fixedMulticolors) {
-        const Text& value = *options.fixedMulticolors;
-        fixed.multicolors = ColorPair(value);
-        if (!fixed.multicolors) {
-            FailRun(options, {"> Error: -mc takes two C64 color numbers from 0 to 15 as N,M, not: " + value});
-        }
-        const Pair pair = *fixed.multicolors;
-        if (pair[0] == pair[1]) {
-            FailRun(options, {"> Error: -mc takes two different colors, not: " + value});
-        }
-        if (fixed.background && (pair[0] == *fixed.background || pair[1] == *fixed.background)) {
-            FailRun(options, {"> Error: -mc takes colors other than the background color of -bg, not: " + value});
-        }
+    if (!options.fixedMulticolors) {
+        return fixed;
+    }
+    const Text& value = *options.fixedMulticolors;
+    fixed.multicolors = ColorPair(value);
+    if (!fixed.multicolors) {
+        return Refusal{{"> Error: -mc takes two C64 color numbers from 0 to 15 as N,M, not: " + value}};
+    }
+    const Pair pair = *fixed.multicolors;
+    if (pair[0] == pair[1]) {
+        return Refusal{{"> Error: -mc takes two different colors, not: " + value}};
+    }
+    if (fixed.background && (pair[0] == *fixed.background || pair[1] == *fixed.background)) {
+        return Refusal{{"> Error: -mc takes colors other than the background color of -bg, not: " + value}};
     }
     return fixed;
 }

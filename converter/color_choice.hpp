@@ -13,7 +13,8 @@
 #include <vector>
 
 #include "picture.hpp"
-#include "run_control.hpp"
+#include "refusal.hpp"
+#include "runtime/text.hpp"
 #include "shared_colors.hpp"
 
 // The colours -bg and -mc fix.
@@ -22,9 +23,17 @@ struct FixedColors {
     std::optional<std::array<std::uint8_t, 2>> multicolors; // 01 and 11
 };
 
+// The colour options as given: -hires, -overlay, -bg and -mc.
+struct ColorOptions {
+    bool hiresSprites = false;
+    bool overlay = false;
+    std::optional<Text> fixedBackground;
+    std::optional<Text> fixedMulticolors;
+};
+
 // Reads -bg and -mc; a value that is no colour number 0-15, equal numbers,
-// -mc with -hires, or -overlay with -hires end the run with a line that says so.
-FixedColors ReadFixedColors(const RunOptions& options);
+// -mc with -hires, or -overlay with -hires are refused with a line that says so.
+Outcome<FixedColors> ReadFixedColors(const ColorOptions& options);
 
 using ColorSet = std::uint32_t; // bit n for C64 colour n, bit 16 for transparent pixels
 

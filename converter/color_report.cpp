@@ -96,19 +96,20 @@ Text OwnColorsText(ColorSet own)
     return text;
 }
 
-[[noreturn]] void RefuseSheet(const RunOptions& options, const SheetColors& sheet, const ColorChoice& choice,
-                              const std::vector<MachineWord>& numbers)
+// Names every cell that converts under no sprite.
+Refusal UnfitCellsRefusal(bool hiresSprites, const SheetColors& sheet, const ColorChoice& choice,
+                          const std::vector<MachineWord>& numbers)
 {
     const std::int64_t cells = std::ssize(sheet.cells);
     PrintLine("> Error: No choice of shared colors converts all " + DecimalText(cells) +
               " sprites; this one converts " + DecimalText(cells - std::ssize(choice.unfit)) + ":");
-    PrintLine("> Colors: " + SharedColorsText(choice.colors, options.hiresSprites));
+    PrintLine("> Colors: " + SharedColorsText(choice.colors, hiresSprites));
     for (const std::size_t cell : choice.unfit) {
-        const ColorSet own = sheet.cells[cell].read & ~SharedSet(choice.colors, options.hiresSprites);
+        const ColorSet own = sheet.cells[cell].read & ~SharedSet(choice.colors, hiresSprites);
         PrintLine("> Error: " + SpriteText(sheet, cell, numbers) + " has " + DecimalText(std::popcount(own)) +
                   " colors of its own: " + OwnColorsText(own));
     }
-    FailRun(options, {"> Exit program... No data converted.", ""});
+    return {{"> Exit program... No data converted.", ""}};
 }
 
 void ShowOverlayPairs(const SheetColors& sheet, const ColorChoice& choice, const std::vector<MachineWord>& numbers)
@@ -125,16 +126,17 @@ void ShowOverlayPairs(const SheetColors& sheet, const ColorChoice& choice, const
 
 } // namespace
 
-void ReportColorChoice(const RunOptions& options, const SourceBitmap& bitmap, const SheetColors& sheet,
-                       const ColorChoice& choice)
+Refused ReportColorChoice(bool hiresSprites, const SourceBitmap& bitmap, const SheetColors& sheet,
+                          const ColorChoice& choice)
 {
     const std::vector<MachineWord> numbers = SpriteNumbers(choice);
-    if (!options.hiresSprites) {
+    if (!hiresSprites) {
         WarnOfLostPixels(bitmap, sheet, choice, numbers);
     }
     if (!choice.unfit.empty()) {
-        RefuseSheet(options, sheet, choice, numbers);
+        return UnfitCellsRefusal(hiresSprites, sheet, choice, numbers);
     }
-    PrintLine("> Colors: " + SharedColorsText(choice.colors, options.hiresSprites));
+    PrintLine("> Colors: " + SharedColorsText(choice.colors, hiresSprites));
     ShowOverlayPairs(sheet, choice, numbers);
+    return {};
 }

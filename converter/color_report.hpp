@@ -4,10 +4,10 @@
 
 #include "color_choice.hpp"
 #include "picture.hpp"
-#include "run_control.hpp"
+#include "refusal.hpp"
 
 // Warns of every multicolour sprite whose pixel pairs hold two colours; then,
-// when a cell converts under no sprite, names each such cell and ends the run;
-// otherwise shows the shared colours and every overlay pair.
-void ReportColorChoice(const RunOptions& options, const SourceBitmap& bitmap, const SheetColors& sheet,
-                       const ColorChoice& choice);
+// when a cell converts under no sprite, names each such cell and refuses the
+// sheet; otherwise shows the shared colours and every overlay pair.
+Refused ReportColorChoice(bool hiresSprites, const SourceBitmap& bitmap, const SheetColors& sheet,
+                          const ColorChoice& choice);

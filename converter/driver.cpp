@@ -1,11 +1,13 @@
 #include "driver.hpp"
 
 #include <new>
+#include <utility>
 
 #include "binary_writer.hpp"
 #include "color_choice.hpp"
 #include "color_report.hpp"
 #include "preview_writer.hpp"
+#include "run_control.hpp"
 #include "runtime/console.hpp"
 #include "sheet_reader.hpp"
 #include "source_writer.hpp"
@@ -202,22 +204,62 @@ void ReadOptions(RunOptions& options)
     }
 }
 
+// What a phase found; its refusal ends the run.
+template <typename Found>
+Found Accepted(const RunOptions& options, Outcome<Found>&& outcome)
+{
+    if (const Refusal* refusal = RefusalOf(outcome)) {
+        EndRefusedRun(options, *refusal);
+    }
+    return std::get<Found>(std::move(outcome));
+}
+
+void Accept(const RunOptions& options, const Refused& refused)
+{
+    if (refused) {
+        EndRefusedRun(options, *refused);
+    }
+}
+
+SheetOptions SheetOptionsOf(const RunOptions& options)
+{
+    return {options.realColors, options.hiresSprites};
+}
+
+ColorOptions ColorOptionsOf(const RunOptions& options)
+{
+    return {options.hiresSprites, options.overlay, options.fixedBackground, options.fixedMulticolors};
+}
+
+SpriteOptions SpriteOptionsOf(const RunOptions& options)
+{
+    return {options.realColors, options.hiresSprites, options.overlay, options.verbose};
+}
+
+OutputOptions OutputOptionsOf(const RunOptions& options)
+{
+    return {options.sourceFile,    options.sourceOutputFile, options.spritePadFile, options.binaryFile,
+            options.previewFile,   options.commentMarker,    options.byteDirective, options.hexOutput,
+            options.verbose,       options.realColors,       options.hiresSprites};
+}
+
 // The source file, unless -b alone names an output (without -d and -b the
 // source writer reports the missing name); then the SpritePad and binary
 // files and the preview.
 void WriteOutputs(const RunOptions& options, const SourceBitmap& bitmap, const SpriteTable& sprites)
 {
+    const OutputOptions outputs = OutputOptionsOf(options);
     if (!options.exportBinary || !TextEquals(options.sourceOutputFile, "")) {
-        WriteSourceFile(options, sprites);
+        Accept(options, WriteSourceFile(outputs, sprites));
     }
     if (options.exportSpritePad) {
-        WriteSpritePadFile(options, sprites);
+        Accept(options, WriteSpritePadFile(outputs, sprites));
     }
     if (options.exportBinary) {
-        WriteBinaryFile(options, sprites);
+        Accept(options, WriteBinaryFile(outputs, sprites));
     }
     if (options.exportPreview) {
-        WritePreviewFile(options, bitmap, sprites);
+        Accept(options, WritePreviewFile(outputs, bitmap, sprites));
     }
 }
 
@@ -229,8 +271,8 @@ ColorChoice ChooseSheetColors(const RunOptions& options, const SourceBitmap& bit
         return {};
     }
     const SheetColors sheet = ScanSheetColors(bitmap, options.hiresSprites, options.overlay);
-    const ColorChoice choice = ChooseColors(sheet, fixed, options.hiresSprites, options.overlay);
-    ReportColorChoice(options, bitmap, sheet, choice);
+    ColorChoice choice = ChooseColors(sheet, fixed, options.hiresSprites, options.overlay);
+    Accept(options, ReportColorChoice(options.hiresSprites, bitmap, sheet, choice));
     return choice;
 }
 
@@ -251,10 +293,11 @@ ColorChoice ChooseSheetColors(const RunOptions& options, const SourceBitmap& bit
         PrintUsage();
         EndRun(options);
     }
-    const FixedColors fixed = ReadFixedColors(options);
-    const SourceBitmap bitmap = LoadSourceBitmap(options);
+    const FixedColors fixed = Accepted(options, ReadFixedColors(ColorOptionsOf(options)));
+    const SourceBitmap bitmap = Accepted(options, LoadSourceBitmap(options.sourceFile, SheetOptionsOf(options)));
     const ColorChoice choice = ChooseSheetColors(options, bitmap, fixed);
-    const SpriteTable sprites = ConvertSprites(options, bitmap, choice.colors, choice.overlays);
+    const SpriteTable sprites =
+        Accepted(options, ConvertSprites(SpriteOptionsOf(options), bitmap, choice.colors, choice.overlays));
     WriteOutputs(options, bitmap, sprites);
     EndRun(options);
 }

@@ -4,37 +4,44 @@
 
 namespace {
 
-void RefuseOverwriting(const RunOptions& options, const Text& outputFile, const ProtectedFile& protectedFile)
+Refused RefuseOverwriting(const Text& outputFile, const ProtectedFile& protectedFile)
 {
     if (!TextEquals(protectedFile.refusal, "") && SameRegularFile(outputFile, protectedFile.name)) {
-        FailRun(options, {protectedFile.refusal + outputFile});
+        return Refusal{{protectedFile.refusal + outputFile}};
     }
+    return {};
 }
 
 } // namespace
 
-FileHandle OpenOutputFile(const RunOptions& options, const Text& name, const Text& missingNameLine,
-                          std::initializer_list<ProtectedFile> protectedFiles)
+Outcome<FileHandle> OpenOutputFile(const OutputOptions& options, const Text& name, const Text& missingNameLine,
+                                   std::initializer_list<ProtectedFile> protectedFiles)
 {
     if (TextEquals(name, "")) {
-        FailRun(options, {missingNameLine});
+        return Refusal{{missingNameLine}};
     }
-    RefuseOverwriting(options, name, {options.sourceFile, "> Error: Destination file is the source bitmap: "});
+    if (Refused refused =
+            RefuseOverwriting(name, {options.sourceFile, "> Error: Destination file is the source bitmap: "})) {
+        return *refused;
+    }
     for (const ProtectedFile& protectedFile : protectedFiles) {
-        RefuseOverwriting(options, name, protectedFile);
+        if (Refused refused = RefuseOverwriting(name, protectedFile)) {
+            return *refused;
+        }
     }
     const FileHandle file = CreateOutputFile(name);
     if (IsNullHandle(file)) {
-        FailRun(options, {"> Error: Unable to create file: " + name});
+        return Refusal{{"> Error: Unable to create file: " + name}};
     }
     return file;
 }
 
-void CloseOutputFile(const RunOptions& options, FileHandle file, const Text& name)
+Refused CloseOutputFile(FileHandle file, const Text& name)
 {
     if (!CloseFile(file)) {
-        FailRun(options, {"> Error: Unable to write file: " + name});
+        return Refusal{{"> Error: Unable to write file: " + name}};
     }
+    return {};
 }
 
 void WriteSpriteRecords(FileHandle file, const SpriteTable& table, bool withAttributes)

@@ -1,10 +1,26 @@
-// Opening and closing an output file, with the checks and messages every
-// writer shares. Each failure prints its line and ends the run.
+// The outputs' options, and opening and closing an output file with the
+// checks and messages every writer shares. Each failure is a refusal.
 #pragma once
 
-#include "run_control.hpp"
+#include "refusal.hpp"
 #include "runtime/files.hpp"
 #include "sprite_table.hpp"
+
+// What the writers are asked for: the files' names (the sheet's too, which
+// no output may overwrite) and how the source and the console show the sprites.
+struct OutputOptions {
+    Text sourceFile; // the sheet
+    Text sourceOutputFile;
+    Text spritePadFile;
+    Text binaryFile;
+    Text previewFile;
+    Text commentMarker;
+    Text byteDirective;
+    bool hexOutput = false;
+    bool verbose = false;
+    bool realColors = false;   // the attribute bytes and the shared colours are the sheet's
+    bool hiresSprites = false;
+};
 
 // A file an output must not be written over, and the line that refuses it
 // (followed by the output's name). An empty refusal tests nothing.
@@ -16,12 +32,12 @@ struct ProtectedFile {
 // Refuses an empty name (with missingNameLine), a name that is the source
 // bitmap, then one that is a protected file; then creates the file, or
 // empties it, for writing.
-FileHandle OpenOutputFile(const RunOptions& options, const Text& name, const Text& missingNameLine,
-                          std::initializer_list<ProtectedFile> protectedFiles = {});
+Outcome<FileHandle> OpenOutputFile(const OutputOptions& options, const Text& name, const Text& missingNameLine,
+                                   std::initializer_list<ProtectedFile> protectedFiles = {});
 
 // Writes every sprite as 64 bytes: its 63 data bytes, then its attribute
 // byte, or 0 when withAttributes is false.
 void WriteSpriteRecords(FileHandle file, const SpriteTable& table, bool withAttributes);
 
-// Closes the file; ends the run when not every byte written reached it.
-void CloseOutputFile(const RunOptions& options, FileHandle file, const Text& name);
+// Closes the file; refuses the run when not every byte written reached it.
+Refused CloseOutputFile(FileHandle file, const Text& name);

@@ -64,20 +64,21 @@ Text DamageText(int error)
     }
 }
 
-// Ends the run on any decoder error: a header beyond the largest sheet is too
-// large, memory that cannot be had ends the run where every such failure does.
-void Check(const PngReader& png, int error)
+// Refuses the sheet on any decoder error: a header beyond the largest sheet
+// is too large; memory that cannot be had ends the run where every such
+// failure does.
+Refused DecoderRefusal(int error)
 {
     if (error == 0) {
-        return;
+        return {};
     }
     if (error == SPNG_EMEM) {
         throw std::bad_alloc();
     }
     if (error == SPNG_EUSER_WIDTH || error == SPNG_EUSER_HEIGHT) {
-        RefuseSheet(png.sheet, {"> Error: Bitmap is too large."});
+        return SheetRefusal({"> Error: Bitmap is too large."});
     }
-    RefuseSheet(png.sheet, {"> Error: PNG file is damaged: " + DamageText(error) + ".", kNoData, ""});
+    return SheetRefusal({"> Error: PNG file is damaged: " + DamageText(error) + ".", kNoData, ""});
 }
 
 bool IsIndexed(const PngReader& png)
@@ -100,14 +101,15 @@ Text PixelKind(const spng_ihdr& header)
     }
 }
 
-void CheckIndexes(const PngReader& png)
+Refused CheckIndexes(const PngReader& png)
 {
     if (!png.sheet.options.realColors && !IsIndexed(png)) {
-        RefuseSheet(png.sheet, {"> Error: PNG of " + DecimalText(png.header.bit_depth) + "-bit " +
-                                    PixelKind(png.header) + " (color type " + DecimalText(png.header.color_type) +
-                                    ") has no palette indexes; use -colors to read its colors.",
-                                kNoData, ""});
+        return SheetRefusal({"> Error: PNG of " + DecimalText(png.header.bit_depth) + "-bit " +
+                                 PixelKind(png.header) + " (color type " + DecimalText(png.header.color_type) +
+                                 ") has no palette indexes; use -colors to read its colors.",
+                             kNoData, ""});
     }
+    return {};
 }
 
 // The bits of one stored pixel.
@@ -125,15 +127,18 @@ std::int64_t StoredBits(const spng_ihdr& header)
     }
 }
 
-// The file's rows as the decoder inflates them, each after its filter byte,
-// and the most of them the file can hold; then the plane.
-void MakePngPlane(const PngReader& png, SourceBitmap& bitmap)
+// The size, the file's rows as the decoder inflates them, each after its
+// filter byte, and the most of them the file can hold; then the plane.
+Refused MakePngPlane(const PngReader& png, SourceBitmap& bitmap)
 {
+    if (Refused refused = CheckSize(png.header.width, png.header.height, bitmap)) {
+        return refused;
+    }
     const std::int64_t bits = StoredBits(png.header);
     const std::int64_t rowBytes = 1 + (bitmap.width * bits + 7) / 8;
     const std::optional<std::int64_t> fileSize = FileSizeOf(png.sheet.file);
     const std::int64_t bytesHeld = fileSize ? *fileSize * kLargestInflation : rowBytes * bitmap.height;
-    MakePixelPlane(png.sheet, {rowBytes, bits, bytesHeld}, bitmap);
+    return MakePixelPlane({rowBytes, bits, bytesHeld}, bitmap);
 }
 
 // Palette indexes are read as stored; every other picture as 8-bit RGBA, its
@@ -180,13 +185,15 @@ void StoreRow(const PngReader& png, const std::uint8_t* row, const spng_row_info
 
 // Decodes the rows in file order, each into one row buffer and from there
 // straight into the plane: an interlaced picture row by row of each pass.
-void DecodeRows(const PngReader& png, SourceBitmap& bitmap, TrueColorDecoder& decoder)
+Refused DecodeRows(const PngReader& png, SourceBitmap& bitmap, TrueColorDecoder& decoder)
 {
     std::vector<std::uint8_t> row(DecodedRowBytes(png, bitmap.width));
     int error = 0;
     while (error == 0) {
         spng_row_info info{};
-        Check(png, spng_get_row_info(png.decoder, &info));
+        if (Refused refused = DecoderRefusal(spng_get_row_info(png.decoder, &info))) {
+            return refused;
+        }
         if (IsInterlaced(png)) {
             std::fill(row.begin(), row.end(), 0); // the decoder adds a pass's pixels of under 8 bits to the row
         }
@@ -195,16 +202,20 @@ void DecodeRows(const PngReader& png, SourceBitmap& bitmap, TrueColorDecoder& de
             StoreRow(png, row.data(), info, bitmap, decoder);
         }
     }
-    Check(png, error == SPNG_EOI ? 0 : error);
-    Check(png, spng_decode_chunks(png.decoder)); // the chunks after the picture, up to IEND
+    if (error != SPNG_EOI) {
+        return DecoderRefusal(error);
+    }
+    return DecoderRefusal(spng_decode_chunks(png.decoder)); // the chunks after the picture, up to IEND
 }
 
 // -colors, palette indexes: the palette and which of its entries tRNS makes
 // transparent.
-void MapPalette(const PngReader& png, SourceBitmap& bitmap, RecognisedColors& recognised)
+Refused MapPalette(const PngReader& png, SourceBitmap& bitmap, RecognisedColors& recognised)
 {
     spng_plte plte{};
-    Check(png, spng_get_plte(png.decoder, &plte));
+    if (Refused refused = DecoderRefusal(spng_get_plte(png.decoder, &plte))) {
+        return refused;
+    }
     spng_trns trns{};
     const bool hasTrns = spng_get_trns(png.decoder, &trns) == 0;
     std::vector<Rgb> palette;
@@ -214,12 +225,56 @@ void MapPalette(const PngReader& png, SourceBitmap& bitmap, RecognisedColors& re
         palette.push_back(Rgb{color.red} << 16 | Rgb{color.green} << 8 | color.blue);
         transparent.push_back(hasTrns && entry < trns.n_type3_entries && trns.type3_alpha[entry] == 0);
     }
-    MapPaletteIndexes(png.sheet, palette, transparent, bitmap, recognised);
+    return MapPaletteIndexes(palette, transparent, bitmap, recognised);
 }
 
 std::int64_t PixelBytes(const PngReader& png, const SourceBitmap& bitmap)
 {
     return (bitmap.width * StoredBits(png.header) + 7) / 8 * bitmap.height;
+}
+
+// The header and the chunks before the picture, read through the sheet's
+// file; then whether the picture can be read as asked.
+Refused StartDecoding(PngReader& png)
+{
+    if (Refused refused = DecoderRefusal(spng_set_png_stream(png.decoder, ReadFromSheet, &png))) {
+        return refused;
+    }
+    spng_set_image_limits(png.decoder, kWidestSheet, kHighestSheet);
+    spng_set_chunk_limits(png.decoder, kChunkMemory, kChunkMemory);
+    if (Refused refused = DecoderRefusal(spng_get_ihdr(png.decoder, &png.header))) {
+        return refused;
+    }
+    // Up to the picture: IHDR is trusted only with its checksum.
+    if (Refused refused = DecoderRefusal(spng_decode_chunks(png.decoder))) {
+        return refused;
+    }
+    return CheckIndexes(png);
+}
+
+// Every row into the plane; then the indexes checked, or with -colors the
+// palette mapped and the colours shown.
+Refused DecodePicture(const PngReader& png, SourceBitmap& bitmap)
+{
+    if (Refused refused = DecoderRefusal(spng_decode_image(png.decoder, nullptr, 0, DecodedFormat(png),
+                                                          SPNG_DECODE_PROGRESSIVE | SPNG_DECODE_TRNS))) {
+        return refused;
+    }
+    PrintScanningLine(PixelBytes(png, bitmap));
+    TrueColorDecoder decoder = MakeTrueColorDecoder(kRedGreenBlueAlpha);
+    if (Refused refused = DecodeRows(png, bitmap, decoder)) { // a PNG has a row and a column at least
+        return refused;
+    }
+    if (!png.sheet.options.realColors) {
+        return CheckColorIndexes(png.sheet.options.hiresSprites, bitmap);
+    }
+    if (IsIndexed(png)) {
+        if (Refused refused = MapPalette(png, bitmap, decoder.recognised)) {
+            return refused;
+        }
+    }
+    ShowRecognisedColors(decoder.recognised);
+    return {};
 }
 
 } // namespace
@@ -229,34 +284,19 @@ bool StartsAsPng(const std::uint8_t* bytes, std::size_t count)
     return count >= 4 && bytes[0] == 0x89 && bytes[1] == 'P' && bytes[2] == 'N' && bytes[3] == 'G';
 }
 
-SourceBitmap ReadPngSheet(const Sheet& sheet)
+Outcome<SourceBitmap> ReadPngSheet(const Sheet& sheet)
 {
     const Context context(spng_ctx_new(0), spng_ctx_free);
     if (!context) {
         throw std::bad_alloc();
     }
     PngReader png{sheet, context.get(), {}};
-    Check(png, spng_set_png_stream(png.decoder, ReadFromSheet, &png));
-    spng_set_image_limits(png.decoder, kWidestSheet, kHighestSheet);
-    spng_set_chunk_limits(png.decoder, kChunkMemory, kChunkMemory);
-    Check(png, spng_get_ihdr(png.decoder, &png.header));
-    Check(png, spng_decode_chunks(png.decoder)); // up to the picture: IHDR is trusted only with its checksum
-    CheckIndexes(png);
     SourceBitmap bitmap;
-    CheckSize(sheet, png.header.width, png.header.height, bitmap);
-    MakePngPlane(png, bitmap);
-    Check(png, spng_decode_image(png.decoder, nullptr, 0, DecodedFormat(png),
-                                 SPNG_DECODE_PROGRESSIVE | SPNG_DECODE_TRNS));
-    PrintScanningLine(PixelBytes(png, bitmap));
-    TrueColorDecoder decoder = MakeTrueColorDecoder(kRedGreenBlueAlpha);
-    DecodeRows(png, bitmap, decoder); // a PNG has a row and a column at least
-    if (!sheet.options.realColors) {
-        CheckColorIndexes(sheet, bitmap);
-    } else {
-        if (IsIndexed(png)) {
-            MapPalette(png, bitmap, decoder.recognised);
-        }
-        FinishColors(sheet, decoder.recognised);
+    Refused refused = StartDecoding(png);
+    refused = refused ? refused : MakePngPlane(png, bitmap);
+    refused = refused ? refused : DecodePicture(png, bitmap);
+    if (refused) {
+        return *refused;
     }
     return bitmap;
 }

@@ -13,6 +13,5 @@
 // signature is the decoder's to check.
 bool StartsAsPng(const std::uint8_t* bytes, std::size_t count);
 
-// Reads the sheet from its first byte; on any failure prints its lines and
-// ends the run.
-SourceBitmap ReadPngSheet(const Sheet& sheet);
+// Reads the sheet from its first byte, or says why it refuses it.
+Outcome<SourceBitmap> ReadPngSheet(const Sheet& sheet);

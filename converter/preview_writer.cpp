@@ -155,22 +155,29 @@ bool Encode(FileHandle& file, const SourceBitmap& bitmap, const SpriteTable& tab
 
 } // namespace
 
-void WritePreviewFile(const RunOptions& options, const SourceBitmap& bitmap, const SpriteTable& table)
+Refused WritePreviewFile(const OutputOptions& options, const SourceBitmap& bitmap, const SpriteTable& table)
 {
     if (bitmap.pixels.empty()) {
-        FailRun(options, {"> Error: The sheet has no pixels, so it has no preview."});
+        return Refusal{{"> Error: The sheet has no pixels, so it has no preview."}};
     }
-    FileHandle file =
+    const Outcome<FileHandle> opened =
         OpenOutputFile(options, options.previewFile, "> Error: No destination filename for preview output.",
                        {{options.sourceOutputFile, "> Error: Preview file is the sourcecode file: "},
                         {options.spritePadFile, "> Error: Preview file is the SpritePad file: "},
                         {options.binaryFile, "> Error: Preview file is the binary file: "}});
+    if (const Refusal* refusal = RefusalOf(opened)) {
+        return *refusal;
+    }
+    FileHandle file = std::get<FileHandle>(opened);
     if (!Encode(file, bitmap, table)) {
         CloseFile(file);
-        FailRun(options, {"> Error: Unable to write file: " + options.previewFile});
+        return Refusal{{"> Error: Unable to write file: " + options.previewFile}};
     }
-    CloseOutputFile(options, file, options.previewFile);
+    if (Refused refused = CloseOutputFile(file, options.previewFile)) {
+        return refused;
+    }
     PrintLine("> Saving preview: " + options.previewFile);
     PrintLine("> ...done!");
     PrintLine("");
+    return {};
 }

@@ -3,10 +3,10 @@
 #pragma once
 
 #include "picture.hpp"
-#include "run_control.hpp"
+#include "output_file.hpp"
 #include "sprite_table.hpp"
 
-// Ends the run with a message when no -preview name was given, when the name
+// Refuses the run with a message when no -preview name was given, when the name
 // is the sheet or another output of the run, or when the file cannot be
 // created or written.
-void WritePreviewFile(const RunOptions& options, const SourceBitmap& bitmap, const SpriteTable& table);
+Refused WritePreviewFile(const OutputOptions& options, const SourceBitmap& bitmap, const SpriteTable& table);

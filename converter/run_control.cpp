@@ -4,7 +4,7 @@
 
 namespace {
 
-void PrintLines(std::initializer_list<Text> lines)
+void PrintLines(const std::vector<Text>& lines)
 {
     for (const Text& line : lines) {
         PrintLine(line);
@@ -26,6 +26,19 @@ int FailureCode(const RunOptions& options)
     return options.errorLevel ? 1 : 0;
 }
 
+// A picture that cannot be converted: the unsupported-function lines and a
+// wait for RETURN, with or without -p, for a program started by a double
+// click. Under -errorlevel, for a build script, only -p waits.
+[[noreturn]] void EndUnsupportedRun(const RunOptions& options)
+{
+    PrintLines({"> pixmold BETA VERSION !", "> ERROR: Function not supported yet..", ""});
+    if (!options.errorLevel || options.waitForReturn) {
+        PrintLine("> Press RETURN To Continue....");
+        ReadLine();
+    }
+    EndProgram(FailureCode(options));
+}
+
 } // namespace
 
 void EndRun(const RunOptions& options)
@@ -34,20 +47,17 @@ void EndRun(const RunOptions& options)
     EndProgram(0);
 }
 
-void FailRun(const RunOptions& options, std::initializer_list<Text> lines)
+void FailRun(const RunOptions& options, const std::vector<Text>& lines)
 {
-    PrintLines(lines);
-    WaitIfAsked(options);
-    EndProgram(FailureCode(options));
+    EndRefusedRun(options, {lines, RefusalKind::kFailed});
 }
 
-void FailUnsupportedRun(const RunOptions& options, std::initializer_list<Text> lines)
+void EndRefusedRun(const RunOptions& options, const Refusal& refusal)
 {
-    PrintLines(lines);
-    PrintLines({"> pixmold BETA VERSION !", "> ERROR: Function not supported yet..", ""});
-    if (!options.errorLevel || options.waitForReturn) {
-        PrintLine("> Press RETURN To Continue....");
-        ReadLine();
+    PrintLines(refusal.lines);
+    if (refusal.kind == RefusalKind::kUnsupported) {
+        EndUnsupportedRun(options);
     }
+    WaitIfAsked(options);
     EndProgram(FailureCode(options));
 }

@@ -1,11 +1,12 @@
 // The run's options and its ends: what the command line asked for, and the
-// three ways a run ends, none of which returns.
+// ways a run ends, none of which returns.
 #pragma once
 
 #include <cstdint>
-#include <initializer_list>
 #include <optional>
+#include <vector>
 
+#include "refusal.hpp"
 #include "runtime/text.hpp"
 
 struct RunOptions {
@@ -39,10 +40,11 @@ struct RunOptions {
 
 // The end of a failed run: its lines, then the -p wait and the end of the
 // program, with exit code 1 under -errorlevel.
-[[noreturn]] void FailRun(const RunOptions& options, std::initializer_list<Text> lines);
+[[noreturn]] void FailRun(const RunOptions& options, const std::vector<Text>& lines);
 
-// The end of a run whose picture cannot be converted: its lines, then the
+// The end of a run that a phase refused: its lines, then as a failed run, or
+// for a picture that cannot be converted (RefusalKind::kUnsupported) the
 // unsupported-function lines and a wait for RETURN, with or without -p, for a
-// program started by a double click. Under -errorlevel, for a build script,
-// only -p waits; the exit code is 1.
-[[noreturn]] void FailUnsupportedRun(const RunOptions& options, std::initializer_list<Text> lines);
+// program started by a double click; under -errorlevel, for a build script,
+// only -p waits and the exit code is 1.
+[[noreturn]] void EndRefusedRun(const RunOptions& options, const Refusal& refusal);

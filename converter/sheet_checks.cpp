@@ -94,39 +94,40 @@ std::vector<std::uint8_t> ColorsOfEntries(const std::vector<Rgb>& palette, const
 
 } // namespace
 
-void RefuseSheet(const Sheet& sheet, std::initializer_list<Text> lines)
+Refusal SheetRefusal(std::initializer_list<Text> lines)
 {
-    CloseFile(sheet.file);
-    FailRun(sheet.options, lines);
+    return {lines, RefusalKind::kFailed};
 }
 
-void CheckSize(const Sheet& sheet, std::int64_t width, std::int64_t height, SourceBitmap& bitmap)
+Refused CheckSize(std::int64_t width, std::int64_t height, SourceBitmap& bitmap)
 {
     if (width % std::int64_t{kSpriteWidth} != 0) {
-        RefuseSheet(sheet, {"Error: Wromg bitmap width. Bitmap width must be a multiple of 24."});
+        return SheetRefusal({"Error: Wromg bitmap width. Bitmap width must be a multiple of 24."});
     }
     if (width < 0) {
-        RefuseSheet(sheet, {"> Error: Negative bitmap width is not supported."});
+        return SheetRefusal({"> Error: Negative bitmap width is not supported."});
     }
     if (height % std::int64_t{kSpriteHeight} != 0) {
-        RefuseSheet(sheet, {"Error: Wromg bitmap hight. Bitmap hight must be a multiple of 21."});
+        return SheetRefusal({"Error: Wromg bitmap hight. Bitmap hight must be a multiple of 21."});
     }
     // Both below 2^32 here, so they fit a machine word (at most 2^31 in a BMP).
     bitmap.width = static_cast<MachineWord>(width);
     bitmap.height = static_cast<MachineWord>(std::abs(height));
+    return {};
 }
 
-void MakePixelPlane(const Sheet& sheet, const StoredRows& rows, SourceBitmap& bitmap)
+Refused MakePixelPlane(const StoredRows& rows, SourceBitmap& bitmap)
 {
     const std::int64_t pixelCount = std::int64_t{bitmap.width} * bitmap.height;
     if (pixelCount > kMaximumPixels || rows.rowBytes * bitmap.height - rows.bytesHeld > kMaximumMissing ||
         pixelCount - PixelsHeld(rows, bitmap.width) > kMaximumMissing) {
-        RefuseSheet(sheet, {"> Error: Bitmap is too large."});
+        return SheetRefusal({"> Error: Bitmap is too large."});
     }
     if (pixelCount > kMostPixelsHeld) {
-        RefuseSheet(sheet, {"> Error: Out of memory."});
+        return SheetRefusal({"> Error: Out of memory."});
     }
     bitmap.pixels.resize(BufferBytes(pixelCount)); // zeroed
+    return {};
 }
 
 std::size_t BufferBytes(std::int64_t bytes)
@@ -153,23 +154,22 @@ void UnpackIndexes(const std::uint8_t* row, std::size_t bits, RowColumns columns
     }
 }
 
-void CheckColorIndexes(const Sheet& sheet, SourceBitmap& bitmap)
+Refused CheckColorIndexes(bool hiresSprites, SourceBitmap& bitmap)
 {
-    const bool hires = sheet.options.hiresSprites;
-    const ColorScan scan = ScanColors(bitmap, hires ? 1 : 3);
+    const ColorScan scan = ScanColors(bitmap, hiresSprites ? 1 : 3);
     if (scan.badColorFound) {
-        RefuseSheet(sheet, {hires ? "> Use colors 0-1 and 255 for hires pictures only."
-                                  : "> Use colors 0-3 and 255 for your pictures only.",
-                            kNoData, ""});
+        return SheetRefusal({hiresSprites ? "> Use colors 0-1 and 255 for hires pictures only."
+                                          : "> Use colors 0-3 and 255 for your pictures only.",
+                             kNoData, ""});
     }
-    CloseFile(sheet.file);
     if (scan.color255Count > 0) {
         PrintLine("> Info: " + DecimalText(scan.color255Count) + " pixel found with color index 255. Set to index 0..");
     }
+    return {};
 }
 
-void MapPaletteIndexes(const Sheet& sheet, const std::vector<Rgb>& palette, const std::vector<bool>& transparent,
-                       SourceBitmap& bitmap, RecognisedColors& recognised)
+Refused MapPaletteIndexes(const std::vector<Rgb>& palette, const std::vector<bool>& transparent,
+                          SourceBitmap& bitmap, RecognisedColors& recognised)
 {
     const std::vector<std::uint8_t> colors = ColorsOfEntries(palette, transparent, bitmap);
     constexpr std::uint8_t kOutside = 0xFF; // an index beyond the palette
@@ -190,7 +190,7 @@ void MapPaletteIndexes(const Sheet& sheet, const std::vector<Rgb>& palette, cons
         pixel = colorOf[pixel] == kOutside ? pixel : colorOf[pixel];
     }
     if (outside) {
-        RefuseSheet(sheet, {kNoData, ""});
+        return SheetRefusal({kNoData, ""});
     }
     for (std::size_t entry = 0; entry < palette.size(); entry += 1) {
         if (used[entry] > 0 && colors[entry] != kTransparent) {
@@ -198,11 +198,11 @@ void MapPaletteIndexes(const Sheet& sheet, const std::vector<Rgb>& palette, cons
         }
         recognised.transparent += colors[entry] == kTransparent ? used[entry] : 0;
     }
+    return {};
 }
 
-void FinishColors(const Sheet& sheet, const RecognisedColors& recognised)
+void ShowRecognisedColors(const RecognisedColors& recognised)
 {
-    CloseFile(sheet.file);
     PrintRecognisedColors(recognised);
     if (recognised.transparent > 0) {
         PrintLine("> Transparent: " + DecimalText(recognised.transparent) + " pixels, read as the background");

@@ -1,7 +1,7 @@
 // What every picture format shares once its container is read: the size
 // rules and limits, the plane, the colour index check with its refusal lines,
-// and the hand-off of the colours to their recognition (-colors). Every
-// refusal closes the sheet first.
+// and the hand-off of the colours to their recognition (-colors). Each check
+// returns why it refuses the sheet; the sheet reader closes the file.
 #pragma once
 
 #include <cstddef>
@@ -12,24 +12,30 @@
 #include "c64_colors.hpp"
 #include "color_pixels.hpp"
 #include "picture.hpp"
-#include "run_control.hpp"
+#include "refusal.hpp"
 #include "runtime/files.hpp"
 
-// One sheet being read: the run's options and the open file.
+// How the sheet is read: its colour indexes as multicolour or hires (-hires)
+// bit pairs, or its colours as C64 colours (-colors).
+struct SheetOptions {
+    bool realColors = false;
+    bool hiresSprites = false;
+};
+
+// One sheet being read: how, and the open file.
 struct Sheet {
-    const RunOptions& options;
+    SheetOptions options;
     FileHandle file;
 };
 
 inline constexpr char kNoData[] = "> Exit program... No data converted.";
 
-// Ends the run with the lines. The sheet is closed first, so that a paint
-// program may save it again while -p waits for RETURN.
-[[noreturn]] void RefuseSheet(const Sheet& sheet, std::initializer_list<Text> lines);
+// A refusal of the sheet with these lines.
+Refusal SheetRefusal(std::initializer_list<Text> lines);
 
 // Width a multiple of 24 and not negative, height a multiple of 21; sets the
 // bitmap's size (the height's magnitude: a negative one only orders the rows).
-void CheckSize(const Sheet& sheet, std::int64_t width, std::int64_t height, SourceBitmap& bitmap);
+Refused CheckSize(std::int64_t width, std::int64_t height, SourceBitmap& bitmap);
 
 // How a picture is stored: the bytes of one row (padding and filter bytes
 // included), the bits of one pixel, and the most bytes of rows that the rest
@@ -43,7 +49,7 @@ struct StoredRows {
 // Refuses a picture of more pixels than a sprite cell can index, or one that
 // its file falls short of by more than 16777216 pixels or bytes; then makes
 // the zero-filled plane.
-void MakePixelPlane(const Sheet& sheet, const StoredRows& rows, SourceBitmap& bitmap);
+Refused MakePixelPlane(const StoredRows& rows, SourceBitmap& bitmap);
 
 // The size of a buffer of this many bytes; a size that the address space
 // cannot hold ends the run as out of memory instead of wrapping.
@@ -58,17 +64,17 @@ void UnpackIndexes(const std::uint8_t* row, std::size_t bits, RowColumns columns
                    std::uint8_t* indexes);
 
 // A plane of colour indexes: 0-3 (0 and 1 with -hires), 255 read as 0.
-// Refuses the sheet with a line for every other index; otherwise closes it
-// and reports the pixels of index 255.
-void CheckColorIndexes(const Sheet& sheet, SourceBitmap& bitmap);
+// Prints a line for every other index and refuses the sheet; otherwise
+// reports the pixels of index 255.
+Refused CheckColorIndexes(bool hiresSprites, SourceBitmap& bitmap);
 
 // -colors: the plane's palette indexes become C64 colours, the palette's
 // opaque entries recognised as a whole; an entry marked transparent (one mark
 // for every entry) gives kTransparent. An index beyond the palette gets a line of its own and
 // refuses the sheet.
-void MapPaletteIndexes(const Sheet& sheet, const std::vector<Rgb>& palette, const std::vector<bool>& transparent,
-                       SourceBitmap& bitmap, RecognisedColors& recognised);
+Refused MapPaletteIndexes(const std::vector<Rgb>& palette, const std::vector<bool>& transparent,
+                          SourceBitmap& bitmap, RecognisedColors& recognised);
 
-// -colors: closes the sheet and shows which RGB values became which C64
-// colour, and how many pixels are transparent.
-void FinishColors(const Sheet& sheet, const RecognisedColors& recognised);
+// -colors: shows which RGB values became which C64 colour, and how many
+// pixels are transparent.
+void ShowRecognisedColors(const RecognisedColors& recognised);

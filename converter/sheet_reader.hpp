@@ -3,7 +3,9 @@
 #pragma once
 
 #include "picture.hpp"
-#include "run_control.hpp"
+#include "refusal.hpp"
+#include "sheet_checks.hpp"
 
-// Reads options.sourceFile; on any failure prints its lines and ends the run.
-SourceBitmap LoadSourceBitmap(const RunOptions& options);
+// Opens the named file, reads it and closes it, on every path: the bitmap,
+// or why the sheet is refused.
+Outcome<SourceBitmap> LoadSourceBitmap(const Text& name, SheetOptions options);

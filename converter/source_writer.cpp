@@ -11,7 +11,7 @@ namespace {
 // else decimal without leading zeros. The same text as "$" + PadLeft(HexText(
 // value, 1), 2, "0") and DecimalText(value), built in place: a sheet of 40,000
 // sprites writes 2.5 million of them.
-void AppendByteValue(const RunOptions& options, std::uint8_t value, Text& line)
+void AppendByteValue(const OutputOptions& options, std::uint8_t value, Text& line)
 {
     if (options.hexOutput) {
         line += '$';
@@ -30,7 +30,7 @@ void AppendByteValue(const RunOptions& options, std::uint8_t value, Text& line)
 
 // A data line into a text the caller keeps, so that its storage is reused; the
 // line is still built whole before it is written.
-void BuildDataLine(const RunOptions& options, const SpriteCell& cell, std::size_t row, Text& line)
+void BuildDataLine(const OutputOptions& options, const SpriteCell& cell, std::size_t row, Text& line)
 {
     line.clear();
     line += '\t';
@@ -50,7 +50,7 @@ void BuildDataLine(const RunOptions& options, const SpriteCell& cell, std::size_
 // The 64th byte of a sprite: 0 to align the next one, or with -colors the
 // SpritePad attribute byte, which holds the sprite's own colour, and names
 // the sprite of an overlay pair that lies over or under this one.
-Text LastByteLine(const RunOptions& options, MachineWord spriteNumber, const SpriteCell& cell)
+Text LastByteLine(const OutputOptions& options, MachineWord spriteNumber, const SpriteCell& cell)
 {
     if (!options.realColors) {
         return "\t" + options.byteDirective + "\t0\t" + options.commentMarker + " align byte";
@@ -69,7 +69,7 @@ Text LastByteLine(const RunOptions& options, MachineWord spriteNumber, const Spr
 }
 
 // Writes one line and, with -v, shows it on the console.
-void EmitLine(const RunOptions& options, FileHandle file, const Text& line)
+void EmitLine(const OutputOptions& options, FileHandle file, const Text& line)
 {
     WriteLine(file, line);
     if (options.verbose) {
@@ -77,7 +77,7 @@ void EmitLine(const RunOptions& options, FileHandle file, const Text& line)
     }
 }
 
-void WriteSprite(const RunOptions& options, FileHandle file, MachineWord spriteNumber, const SpriteCell& cell)
+void WriteSprite(const OutputOptions& options, FileHandle file, MachineWord spriteNumber, const SpriteCell& cell)
 {
     EmitLine(options, file, options.commentMarker + " SPRITE " + DecimalText(spriteNumber) +
                                 "  - Offset: (" + DecimalText(cell.x) + "," + DecimalText(cell.y) + ")");
@@ -95,10 +95,14 @@ void WriteSprite(const RunOptions& options, FileHandle file, MachineWord spriteN
 
 } // namespace
 
-void WriteSourceFile(const RunOptions& options, const SpriteTable& table)
+Refused WriteSourceFile(const OutputOptions& options, const SpriteTable& table)
 {
-    const FileHandle file = OpenOutputFile(options, options.sourceOutputFile,
-                                           "> Error: No destination filename for sourcecode output.");
+    const Outcome<FileHandle> opened = OpenOutputFile(options, options.sourceOutputFile,
+                                                      "> Error: No destination filename for sourcecode output.");
+    if (const Refusal* refusal = RefusalOf(opened)) {
+        return *refusal;
+    }
+    const FileHandle file = std::get<FileHandle>(opened);
     if (!options.verbose) {
         PrintLine("> writing data to file: " + options.sourceOutputFile);
     }
@@ -118,9 +122,12 @@ void WriteSourceFile(const RunOptions& options, const SpriteTable& table)
         WriteSprite(options, file, spriteNumber, cell);
         spriteNumber += 1;
     }
-    CloseOutputFile(options, file, options.sourceOutputFile);
+    if (Refused refused = CloseOutputFile(file, options.sourceOutputFile)) {
+        return refused;
+    }
     if (!options.verbose) {
         PrintLine("> ...done!");
         PrintLine("");
     }
+    return {};
 }

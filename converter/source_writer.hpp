@@ -2,9 +2,9 @@
 // picture of their pixel row, and an align line per sprite.
 #pragma once
 
-#include "run_control.hpp"
+#include "output_file.hpp"
 #include "sprite_table.hpp"
 
-// Ends the run with a message when no -d name was given or the file cannot be
+// Refuses the run with a message when no -d name was given or the file cannot be
 // created or written.
-void WriteSourceFile(const RunOptions& options, const SpriteTable& table);
+Refused WriteSourceFile(const OutputOptions& options, const SpriteTable& table);

@@ -120,7 +120,7 @@ SpriteCell OverlaySprite(CellPixels pixels, std::uint8_t overlay, const SpriteCe
 }
 
 // Adds the sprite of one cell to the table, and its overlay after it.
-void AddSprites(const RunOptions& options, const SourceBitmap& bitmap, MachineWord left, MachineWord top,
+void AddSprites(const SpriteOptions& options, const SourceBitmap& bitmap, MachineWord left, MachineWord top,
                 std::uint8_t overlay, SpriteTable& table)
 {
     CellPixels pixels = CutCell(bitmap, left, top);
@@ -160,8 +160,8 @@ void AppendPreviewText(const SpriteCell& cell, std::size_t row, Text& text)
     text.append(characters, kSpriteWidth);
 }
 
-SpriteTable ConvertSprites(const RunOptions& options, const SourceBitmap& bitmap, const SharedColors& colors,
-                           const std::vector<std::uint8_t>& overlays)
+Outcome<SpriteTable> ConvertSprites(const SpriteOptions& options, const SourceBitmap& bitmap,
+                                    const SharedColors& colors, const std::vector<std::uint8_t>& overlays)
 {
     const MachineWord pairs = std::count_if(overlays.begin(), overlays.end(),
                                             [](std::uint8_t overlay) { return overlay != kNoOverlay; });
@@ -172,8 +172,8 @@ SpriteTable ConvertSprites(const RunOptions& options, const SourceBitmap& bitmap
     // Tested before the cells are made: a refused picture needs none of them.
     // Hires sprites have one colour of their own, so any picture of 0 and 1 will do.
     if (!options.realColors && !options.hiresSprites && !bitmap.multicolorFound) {
-        FailUnsupportedRun(options,
-                           {"> Unable to convert this picture.", "> Only Multicolor pictures are allowed.", ""});
+        return Refusal{{"> Unable to convert this picture.", "> Only Multicolor pictures are allowed.", ""},
+                       RefusalKind::kUnsupported};
     }
     SpriteTable table{{}, colors};
     table.cells.reserve(static_cast<std::size_t>(CountCells(bitmap) + pairs)); // not negative

@@ -7,16 +7,25 @@
 #include <vector>
 
 #include "picture.hpp"
-#include "run_control.hpp"
+#include "refusal.hpp"
 #include "sprite_table.hpp"
 
-// The whole phase: the progress line, the multicolour test (which ends the run
-// for a picture without index 2 or 3; with -colors there is none), then the
-// cells and their encoding. With -colors the pixels are C64 colours, shown by
-// the shared colours and each sprite's own; overlays holds each cell's
-// overlay colour (-overlay), or is empty.
-SpriteTable ConvertSprites(const RunOptions& options, const SourceBitmap& bitmap, const SharedColors& colors,
-                           const std::vector<std::uint8_t>& overlays);
+// What the sprites are made of and how: colour indexes or with -colors C64
+// colours, multicolour or hires sprites, overlay pairs, -v.
+struct SpriteOptions {
+    bool realColors = false;
+    bool hiresSprites = false;
+    bool overlay = false;
+    bool verbose = false;
+};
+
+// The whole phase: the progress line, the multicolour test (which refuses a
+// picture without index 2 or 3 as unsupported; with -colors there is none),
+// then the cells and their encoding. With -colors the pixels are C64 colours,
+// shown by the shared colours and each sprite's own; overlays holds each
+// cell's overlay colour (-overlay), or is empty.
+Outcome<SpriteTable> ConvertSprites(const SpriteOptions& options, const SourceBitmap& bitmap,
+                                    const SharedColors& colors, const std::vector<std::uint8_t>& overlays);
 
 // Appends row 0-20 of the cell drawn as 24 characters: "." for index 0, else
 // the index's digit, odd columns included.

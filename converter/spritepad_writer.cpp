@@ -3,18 +3,25 @@
 #include "output_file.hpp"
 #include "runtime/console.hpp"
 
-void WriteSpritePadFile(const RunOptions& options, const SpriteTable& table)
+Refused WriteSpritePadFile(const OutputOptions& options, const SpriteTable& table)
 {
-    const FileHandle file =
+    const Outcome<FileHandle> opened =
         OpenOutputFile(options, options.spritePadFile, "> Error: No destination filename for spritepad output.",
                        {{options.sourceOutputFile, "> Error: SpritePad file is the sourcecode file: "}});
+    if (const Refusal* refusal = RefusalOf(opened)) {
+        return *refusal;
+    }
+    const FileHandle file = std::get<FileHandle>(opened);
     const std::uint8_t colors[] = {table.colors.background, table.colors.multicolor1, table.colors.multicolor2};
     WriteBlock(file, colors, sizeof colors);
     WriteSpriteRecords(file, table, true);
-    CloseOutputFile(options, file, options.spritePadFile);
+    if (Refused refused = CloseOutputFile(file, options.spritePadFile)) {
+        return refused;
+    }
     PrintLine(options.realColors ? "> Exporting data to SpritePad format, with the sheet's colors ..."
                                  : "> Exporting data to SpritePad format, but with temp colors ...");
     PrintLine("> Saving file: " + options.spritePadFile);
     PrintLine("> ...done!");
     PrintLine("");
+    return {};
 }

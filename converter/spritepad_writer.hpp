@@ -2,9 +2,9 @@
 // its 63 data bytes and an attribute byte.
 #pragma once
 
-#include "run_control.hpp"
+#include "output_file.hpp"
 #include "sprite_table.hpp"
 
-// Ends the run with a message when no -e name was given, when the name is the
+// Refuses the run with a message when no -e name was given, when the name is the
 // source bitmap or the source file, or when the file cannot be created or written.
-void WriteSpritePadFile(const RunOptions& options, const SpriteTable& table);
+Refused WriteSpritePadFile(const OutputOptions& options, const SpriteTable& table);
