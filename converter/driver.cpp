@@ -170,13 +170,13 @@ const char* const kCreditsScreen[] = {
     ">                                                     <PRESS ENTER>",
 };
 
-[[noreturn]] void ShowCredits()
+int ShowCredits()
 {
     for (const char* line : kCreditsScreen) {
         PrintLine(line);
     }
     ReadLine();
-    EndProgram(0);
+    return 0;
 }
 
 Text BannerText()
@@ -204,23 +204,6 @@ void ReadOptions(RunOptions& options)
     }
 }
 
-// What a phase found; its refusal ends the run.
-template <typename Found>
-Found Accepted(const RunOptions& options, Outcome<Found>&& outcome)
-{
-    if (const Refusal* refusal = RefusalOf(outcome)) {
-        EndRefusedRun(options, *refusal);
-    }
-    return std::get<Found>(std::move(outcome));
-}
-
-void Accept(const RunOptions& options, const Refused& refused)
-{
-    if (refused) {
-        EndRefusedRun(options, *refused);
-    }
-}
-
 SheetOptions SheetOptionsOf(const RunOptions& options)
 {
     return {options.realColors, options.hiresSprites};
@@ -245,38 +228,72 @@ OutputOptions OutputOptionsOf(const RunOptions& options)
 
 // The source file, unless -b alone names an output (without -d and -b the
 // source writer reports the missing name); then the SpritePad and binary
-// files and the preview.
-void WriteOutputs(const RunOptions& options, const SourceBitmap& bitmap, const SpriteTable& sprites)
+// files and the preview. The first refusal stops the rest.
+Refused WriteOutputs(const RunOptions& options, const SourceBitmap& bitmap, const SpriteTable& sprites)
 {
     const OutputOptions outputs = OutputOptionsOf(options);
+    Refused refused;
     if (!options.exportBinary || !TextEquals(options.sourceOutputFile, "")) {
-        Accept(options, WriteSourceFile(outputs, sprites));
+        refused = WriteSourceFile(outputs, sprites);
     }
-    if (options.exportSpritePad) {
-        Accept(options, WriteSpritePadFile(outputs, sprites));
+    if (!refused && options.exportSpritePad) {
+        refused = WriteSpritePadFile(outputs, sprites);
     }
-    if (options.exportBinary) {
-        Accept(options, WriteBinaryFile(outputs, sprites));
+    if (!refused && options.exportBinary) {
+        refused = WriteBinaryFile(outputs, sprites);
     }
-    if (options.exportPreview) {
-        Accept(options, WritePreviewFile(outputs, bitmap, sprites));
+    if (!refused && options.exportPreview) {
+        refused = WritePreviewFile(outputs, bitmap, sprites);
     }
+    return refused;
 }
 
 // -colors: the shared colours and the overlay pairs, chosen and reported; in
 // index mode the fixed colours and none.
-ColorChoice ChooseSheetColors(const RunOptions& options, const SourceBitmap& bitmap, const FixedColors& fixed)
+Outcome<ColorChoice> ChooseSheetColors(const RunOptions& options, const SourceBitmap& bitmap,
+                                       const FixedColors& fixed)
 {
     if (!options.realColors) {
-        return {};
+        return ColorChoice{};
     }
     const SheetColors sheet = ScanSheetColors(bitmap, options.hiresSprites, options.overlay);
     ColorChoice choice = ChooseColors(sheet, fixed, options.hiresSprites, options.overlay);
-    Accept(options, ReportColorChoice(options.hiresSprites, bitmap, sheet, choice));
+    if (Refused refused = ReportColorChoice(options.hiresSprites, bitmap, sheet, choice)) {
+        return *refused;
+    }
     return choice;
 }
 
-[[noreturn]] void Run(RunOptions& options)
+// The phases in order, each handing on what it found; the first refusal
+// ends the run.
+int Convert(const RunOptions& options)
+{
+    const Outcome<FixedColors> fixed = ReadFixedColors(ColorOptionsOf(options));
+    if (const Refusal* refusal = RefusalOf(fixed)) {
+        return EndRefusedRun(options, *refusal);
+    }
+    const Outcome<SourceBitmap> bitmap = LoadSourceBitmap(options.sourceFile, SheetOptionsOf(options));
+    if (const Refusal* refusal = RefusalOf(bitmap)) {
+        return EndRefusedRun(options, *refusal);
+    }
+    const SourceBitmap& sheet = std::get<SourceBitmap>(bitmap);
+    const Outcome<ColorChoice> choice = ChooseSheetColors(options, sheet, std::get<FixedColors>(fixed));
+    if (const Refusal* refusal = RefusalOf(choice)) {
+        return EndRefusedRun(options, *refusal);
+    }
+    const ColorChoice& colors = std::get<ColorChoice>(choice);
+    const Outcome<SpriteTable> sprites = ConvertSprites(SpriteOptionsOf(options), sheet, colors.colors, colors.overlays);
+    if (const Refusal* refusal = RefusalOf(sprites)) {
+        return EndRefusedRun(options, *refusal);
+    }
+    if (Refused refused = WriteOutputs(options, sheet, std::get<SpriteTable>(sprites))) {
+        return EndRefusedRun(options, *refused);
+    }
+    return EndRun(options);
+}
+
+// The banner, the options, then the credits, the usage or the conversion.
+int Run(RunOptions& options)
 {
     const Text banner = BannerText();
     OpenConsoleSession(banner);
@@ -284,33 +301,44 @@ ColorChoice ChooseSheetColors(const RunOptions& options, const SourceBitmap& bit
     PrintLine("");
     ReadOptions(options);
     if (options.showCredits) {
-        ShowCredits();
+        return ShowCredits();
     }
     if (options.countedOptions == 0) {
         options.showUsage = true;
     }
     if (options.showUsage) {
         PrintUsage();
-        EndRun(options);
+        return EndRun(options);
     }
-    const FixedColors fixed = Accepted(options, ReadFixedColors(ColorOptionsOf(options)));
-    const SourceBitmap bitmap = Accepted(options, LoadSourceBitmap(options.sourceFile, SheetOptionsOf(options)));
-    const ColorChoice choice = ChooseSheetColors(options, bitmap, fixed);
-    const SpriteTable sprites =
-        Accepted(options, ConvertSprites(SpriteOptionsOf(options), bitmap, choice.colors, choice.overlays));
-    WriteOutputs(options, bitmap, sprites);
-    EndRun(options);
+    return Convert(options);
+}
+
+// The whole run; the one place where running out of memory becomes a message.
+int RunCatchingOutOfMemory()
+{
+    RunOptions options;
+    try {
+        return Run(options);
+    } catch (const std::bad_alloc&) {
+        return EndRefusedRun(options, {{"> Error: Out of memory."}});
+    }
 }
 
 } // namespace
 
 void RunConverter()
 {
-    RunOptions options;
-    try {
-        Run(options);
-    } catch (const std::bad_alloc&) {
-        // The one place where running out of memory becomes a message.
-        FailRun(options, {"> Error: Out of memory."});
-    }
+    EndProgram(RunCatchingOutOfMemory());
+}
+
+MemoryRun RunInMemory(const std::vector<Text>& parameters, std::vector<MemoryFile> files)
+{
+    MemoryRun run{0, {parameters, {}}, std::move(files)};
+    CaptureConsole(&run.console);
+    UseMemoryFiles(&run.files);
+    run.exitCode = RunCatchingOutOfMemory();
+    CloseAllFiles();
+    UseMemoryFiles(nullptr);
+    CaptureConsole(nullptr);
+    return run;
 }

@@ -29,35 +29,30 @@ int FailureCode(const RunOptions& options)
 // A picture that cannot be converted: the unsupported-function lines and a
 // wait for RETURN, with or without -p, for a program started by a double
 // click. Under -errorlevel, for a build script, only -p waits.
-[[noreturn]] void EndUnsupportedRun(const RunOptions& options)
+void WaitAsUnsupported(const RunOptions& options)
 {
     PrintLines({"> pixmold BETA VERSION !", "> ERROR: Function not supported yet..", ""});
     if (!options.errorLevel || options.waitForReturn) {
         PrintLine("> Press RETURN To Continue....");
         ReadLine();
     }
-    EndProgram(FailureCode(options));
 }
 
 } // namespace
 
-void EndRun(const RunOptions& options)
+int EndRun(const RunOptions& options)
 {
     WaitIfAsked(options);
-    EndProgram(0);
+    return 0;
 }
 
-void FailRun(const RunOptions& options, const std::vector<Text>& lines)
-{
-    EndRefusedRun(options, {lines, RefusalKind::kFailed});
-}
-
-void EndRefusedRun(const RunOptions& options, const Refusal& refusal)
+int EndRefusedRun(const RunOptions& options, const Refusal& refusal)
 {
     PrintLines(refusal.lines);
     if (refusal.kind == RefusalKind::kUnsupported) {
-        EndUnsupportedRun(options);
+        WaitAsUnsupported(options);
+    } else {
+        WaitIfAsked(options);
     }
-    WaitIfAsked(options);
-    EndProgram(FailureCode(options));
+    return FailureCode(options);
 }

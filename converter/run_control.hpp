@@ -1,10 +1,9 @@
 // The run's options and its ends: what the command line asked for, and the
-// ways a run ends, none of which returns.
+// ways a run ends, each with its exit code.
 #pragma once
 
 #include <cstdint>
 #include <optional>
-#include <vector>
 
 #include "refusal.hpp"
 #include "runtime/text.hpp"
@@ -34,17 +33,12 @@ struct RunOptions {
     Text byteDirective = ".byte";
 };
 
-// The end of a run that did what it was asked: the -p wait, then the end of
-// the program.
-[[noreturn]] void EndRun(const RunOptions& options);
+// The end of a run that did what it was asked: the -p wait; exit code 0.
+int EndRun(const RunOptions& options);
 
-// The end of a failed run: its lines, then the -p wait and the end of the
-// program, with exit code 1 under -errorlevel.
-[[noreturn]] void FailRun(const RunOptions& options, const std::vector<Text>& lines);
-
-// The end of a run that a phase refused: its lines, then as a failed run, or
-// for a picture that cannot be converted (RefusalKind::kUnsupported) the
-// unsupported-function lines and a wait for RETURN, with or without -p, for a
-// program started by a double click; under -errorlevel, for a build script,
-// only -p waits and the exit code is 1.
-[[noreturn]] void EndRefusedRun(const RunOptions& options, const Refusal& refusal);
+// The end of a run that a phase refused: its lines, then the -p wait and exit
+// code 1 under -errorlevel (0 without). A picture that cannot be converted
+// (RefusalKind::kUnsupported) adds the unsupported-function lines and a wait
+// for RETURN, with or without -p, for a program started by a double click;
+// under -errorlevel, for a build script, only -p waits.
+int EndRefusedRun(const RunOptions& options, const Refusal& refusal);

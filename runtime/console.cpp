@@ -12,7 +12,8 @@ Text pendingInput;
 // A line that ended in a CR as the last byte of a read: an LF that opens the
 // next read belongs to that line end.
 bool skipLeadingLineFeed = false;
-
+// The console of a run without a process, when there is one.
+ConsoleCapture* capturedConsole = nullptr;
 
 // A CR that ended the previous line as the last byte read may be the first
 // half of a CR LF: drop the LF that then opens the next read.
@@ -78,18 +79,32 @@ void StartRuntime(int argc, char** argv)
     OsStartPlatform(argc, argv);
 }
 
+void CaptureConsole(ConsoleCapture* capture)
+{
+    capturedConsole = capture;
+}
+
 void OpenConsoleSession(const Text& title)
 {
-    OsOpenConsole(title, CloseAllFilesOnClose);
+    if (capturedConsole == nullptr) {
+        OsOpenConsole(title, CloseAllFilesOnClose);
+    }
 }
 
 void PrintLine(const Text& text)
 {
+    if (capturedConsole != nullptr) {
+        capturedConsole->lines.push_back(text);
+        return;
+    }
     OsWriteConsole(text + "\r\n");
 }
 
 Text ReadLine()
 {
+    if (capturedConsole != nullptr) {
+        return kEndOfInput;
+    }
     Text line;
     switch (OsReadConsoleLine(line)) {
     case OsConsoleRead::kLine:
@@ -102,9 +117,26 @@ Text ReadLine()
     return ReadRedirectedLine();
 }
 
+namespace {
+
+// The parameter at index, from the capture when there is one.
+std::optional<std::string> ParameterAt(std::int32_t index)
+{
+    if (capturedConsole == nullptr) {
+        return OsParameter(index);
+    }
+    const std::vector<Text>& parameters = capturedConsole->parameters;
+    if (index < 0 || index >= std::ssize(parameters)) {
+        return std::nullopt;
+    }
+    return parameters[static_cast<std::size_t>(index)];
+}
+
+} // namespace
+
 Text NextParameter(ParameterCursor& cursor)
 {
-    const std::optional<std::string> parameter = OsParameter(cursor.next);
+    const std::optional<std::string> parameter = ParameterAt(cursor.next);
     if (!parameter) {
         return Text();
     }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "text.hpp"
 
@@ -29,6 +30,17 @@ struct ParameterCursor {
 // The parameter at the cursor, which moves on past it; the empty text, and
 // the cursor stays, when none is left.
 Text NextParameter(ParameterCursor& cursor);
+
+// A run without a process: the parameters it reads instead of the command
+// line's, and the lines it prints instead of the console. Its input has
+// ended: every ReadLine gives kEndOfInput.
+struct ConsoleCapture {
+    std::vector<Text> parameters;
+    std::vector<Text> lines;
+};
+
+// From now on, until called with nullptr, the console is capture.
+void CaptureConsole(ConsoleCapture* capture);
 
 // Flushes and closes every open file and ends the process with exitCode.
 [[noreturn]] void EndProgram(int exitCode);

@@ -24,6 +24,10 @@ struct FileRecord {
     bool endReached = false;
     bool writeFailed = false;
     std::uint32_t serial = 0;
+    bool open = false;
+    // A file of the memory volume: its place there, and the bytes read so far.
+    std::optional<std::size_t> memoryFile;
+    std::size_t memoryRead = 0;
 };
 
 // Global, since the close callback must reach every open file: the files in
@@ -31,6 +35,8 @@ struct FileRecord {
 // to nothing; a run opens four files at most.
 std::vector<FileRecord> fileTable;
 std::uint32_t lastSerial = 0;
+// The files of a run without a process, when there is one.
+std::vector<MemoryFile>* memoryVolume = nullptr;
 
 // Keeps the close callback out while one file operation runs.
 struct FileServiceGuard {
@@ -47,27 +53,59 @@ FileRecord* Resolve(FileHandle handle)
     }
     for (FileRecord& record : fileTable) {
         if (record.serial == handle.serial) {
-            return record.osFile == kNoOsFile ? nullptr : &record;
+            return record.open ? &record : nullptr;
         }
     }
     return nullptr;
 }
 
-FileHandle Register(OsFile osFile)
+FileHandle Register(OsFile osFile, std::optional<std::size_t> memoryFile = std::nullopt)
 {
-    if (osFile == kNoOsFile) {
+    if (osFile == kNoOsFile && !memoryFile) {
         return FileHandle();
     }
     FileRecord& record = fileTable.emplace_back();
     record.osFile = osFile;
+    record.memoryFile = memoryFile;
+    record.open = true;
     lastSerial = lastSerial == UINT32_MAX ? 1 : lastSerial + 1;
     record.serial = lastSerial;
     return FileHandle{lastSerial};
 }
 
+// The place of the named file in the memory volume.
+std::optional<std::size_t> FindMemoryFile(const Text& name)
+{
+    for (std::size_t place = 0; place < memoryVolume->size(); place += 1) {
+        if (TextEquals((*memoryVolume)[place].name, name)) {
+            return place;
+        }
+    }
+    return std::nullopt;
+}
+
+std::size_t ReadFromSource(FileRecord& record, std::uint8_t* bytes, std::size_t count)
+{
+    if (!record.memoryFile) {
+        return OsRead(record.osFile, bytes, count);
+    }
+    const std::vector<std::uint8_t>& stored = (*memoryVolume)[*record.memoryFile].bytes;
+    const std::size_t delivered = std::min(count, stored.size() - record.memoryRead);
+    std::copy_n(stored.begin() + static_cast<std::ptrdiff_t>(record.memoryRead), delivered, bytes);
+    record.memoryRead += delivered;
+    return delivered;
+}
+
 std::size_t WriteToSystem(FileRecord& record, const void* bytes, std::size_t count)
 {
-    const std::size_t written = OsWrite(record.osFile, bytes, count);
+    std::size_t written = count;
+    if (record.memoryFile) {
+        const std::uint8_t* first = static_cast<const std::uint8_t*>(bytes); // the caller's bytes
+        std::vector<std::uint8_t>& stored = (*memoryVolume)[*record.memoryFile].bytes;
+        stored.insert(stored.end(), first, first + count);
+    } else {
+        written = OsWrite(record.osFile, bytes, count);
+    }
     if (written != count) {
         record.writeFailed = true;
     }
@@ -86,7 +124,7 @@ void FlushFile(FileRecord& record)
 // Refills the buffer with one read; false at the end of the file.
 bool FillBuffer(FileRecord& record)
 {
-    const std::size_t delivered = record.endReached ? 0 : OsRead(record.osFile, record.buffer.data(), kFileBufferSize);
+    const std::size_t delivered = record.endReached ? 0 : ReadFromSource(record, record.buffer.data(), kFileBufferSize);
     record.endReached = delivered == 0;
     record.count = record.filled = delivered;
     return delivered > 0;
@@ -111,7 +149,7 @@ std::size_t FillAhead(FileRecord& record, std::size_t count)
     record.filled = record.count;
     while (record.filled < count && !record.endReached) {
         const std::size_t room = kFileBufferSize - record.filled;
-        const std::size_t delivered = OsRead(record.osFile, &record.buffer[record.filled], room);
+        const std::size_t delivered = ReadFromSource(record, &record.buffer[record.filled], room);
         record.endReached = delivered == 0;
         record.filled += delivered;
     }
@@ -171,8 +209,9 @@ std::size_t WriteBytes(FileRecord& record, const void* bytes, std::size_t count)
 bool CloseRecord(FileRecord& record)
 {
     FlushFile(record);
-    const bool closed = OsClose(record.osFile);
+    const bool closed = record.memoryFile || OsClose(record.osFile);
     record.osFile = kNoOsFile;
+    record.open = false;
     return closed && !record.writeFailed;
 }
 
@@ -180,7 +219,7 @@ bool CloseRecord(FileRecord& record)
 void CloseOpenRecords()
 {
     for (FileRecord& record : fileTable) {
-        if (record.osFile != kNoOsFile) {
+        if (record.open) {
             CloseRecord(record);
         }
     }
@@ -188,15 +227,33 @@ void CloseOpenRecords()
 
 } // namespace
 
+void UseMemoryFiles(std::vector<MemoryFile>* volume)
+{
+    memoryVolume = volume;
+}
+
 FileHandle OpenInputFile(const Text& name)
 {
     FileServiceGuard guard;
+    if (memoryVolume != nullptr) {
+        return Register(kNoOsFile, FindMemoryFile(name));
+    }
     return Register(OsOpenExisting(name));
 }
 
 FileHandle CreateOutputFile(const Text& name)
 {
     FileServiceGuard guard;
+    if (memoryVolume != nullptr) {
+        std::optional<std::size_t> place = FindMemoryFile(name);
+        if (place) {
+            (*memoryVolume)[*place].bytes.clear();
+        } else {
+            place = memoryVolume->size();
+            memoryVolume->push_back({name, {}});
+        }
+        return Register(kNoOsFile, place);
+    }
     return Register(OsCreateOrEmpty(name));
 }
 
@@ -289,10 +346,19 @@ std::optional<std::int64_t> FileSizeOf(FileHandle handle)
 {
     FileServiceGuard guard;
     FileRecord* record = Resolve(handle);
-    return record == nullptr ? std::nullopt : OsFileSize(record->osFile);
+    if (record == nullptr) {
+        return std::nullopt;
+    }
+    if (record->memoryFile) {
+        return std::ssize((*memoryVolume)[*record->memoryFile].bytes);
+    }
+    return OsFileSize(record->osFile);
 }
 
 bool SameRegularFile(const Text& first, const Text& second)
 {
+    if (memoryVolume != nullptr) {
+        return TextEquals(first, second) && FindMemoryFile(first).has_value();
+    }
     return OsSameRegularFile(first, second);
 }

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "text.hpp"
 
@@ -19,6 +20,18 @@ inline bool IsNullHandle(FileHandle handle)
 {
     return handle.serial == 0;
 }
+
+// A file held in memory, for a run without a process.
+struct MemoryFile {
+    Text name;
+    std::vector<std::uint8_t> bytes;
+};
+
+// From now on, until called with nullptr, files are opened in volume and
+// created in it instead of the file system: a name opens the file of that
+// name (the null handle when there is none), and creating one empties it or
+// adds it at the end. The volume must not change while files are open.
+void UseMemoryFiles(std::vector<MemoryFile>* volume);
 
 // Opens an existing file for reading; the null handle when that fails.
 FileHandle OpenInputFile(const Text& name);
@@ -66,5 +79,6 @@ void CloseAllFilesOnClose();
 std::optional<std::int64_t> FileSizeOf(FileHandle handle);
 
 // True when both names lead to one and the same existing regular file, however
-// they are spelled; devices and folders never count.
+// they are spelled; devices and folders never count. In memory: an existing
+// file of the same name.
 bool SameRegularFile(const Text& first, const Text& second);
