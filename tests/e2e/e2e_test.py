@@ -24,7 +24,7 @@ import time
 import zlib
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from sheets import (CHANNELS, COLODORE, HIRES, OTHERS, PAIRED, PEPTO, ROWS, bmp, changed, chunk, color, crlf,  # noqa
+from sheets import (CHANNELS, COLODORE, HIRES, OTHERS, PAIRED, PEPTO, ROWS, bmp, changed, color, crlf,  # noqa
                     grid,
                     paint, png, blank_png, scanlines, shared_text, source, sprites, spritepad)
 
@@ -45,11 +45,7 @@ BAD_COLORS = ["> Use colors 0-3 and 255 for your pictures only."] + EXIT
 SIXTEEN = ["> Error. Source bitmap has only 16 colors.", "> Please use 256color pics only.", NO_DATA, ""]
 NO_SOURCE_NAME = "> Error: No destination filename for sourcecode output."
 NOT_FOUND = "> Error: Source bitmap file not found."
-BAD_HEADER = "> Error: BITMAPHEADER check failed."
-BAD_FORMAT = "Error: Wromg bitmap format. Use only UNCOMPRESSED 256color files."
 BAD_WIDTH = "Error: Wromg bitmap width. Bitmap width must be a multiple of 24."
-BAD_HEIGHT = "Error: Wromg bitmap hight. Bitmap hight must be a multiple of 21."
-BAD_PALETTE = "> Error: Bitmap palette size is invalid."
 TOO_LARGE = "> Error: Bitmap is too large."
 IS_SOURCE = "> Error: Destination file is the source bitmap: "
 BINARY = ["> Exporting data to binary format ...", "> Saving file: o.bin", "> ...done!", ""]
@@ -312,16 +308,7 @@ CASES = [
     case("no -s at all", ["-d", "out.asm"], WRONG_TYPE),
     case("a folder is not a bitmap", CONVERT, [NOT_FOUND], {"a.bmp/inside": b"z"}),
     case("a missing bitmap", CONVERT, [NOT_FOUND]),
-    case("an empty file", CONVERT, [BAD_HEADER], {"a.bmp": b""}),
-    case("a 13-byte file", CONVERT, [BAD_HEADER], {"a.bmp": b"not a bitmap!"}),
     case("a signature alone reads zeros", CONVERT, scan(0, 0) + NOT_MULTICOLOR, {"a.bmp": b"BM"}, stdin=b"\r\n"),
-    case("compression before width", CONVERT, [BAD_FORMAT], {"a.bmp": bmp(width=40, pixels=b"", compression=1)}),
-    case("width 40", CONVERT, [BAD_WIDTH], {"a.bmp": bmp(width=40, height=42, pixels=bytes(1680))}),
-    case("width before height", CONVERT, [BAD_WIDTH], {"a.bmp": bmp(width=40, height=20, pixels=b"")}),
-    case("height 20", CONVERT, [BAD_HEIGHT], {"a.bmp": bmp(width=48, height=20, pixels=bytes(960))}),
-    case("height -20", CONVERT, [BAD_HEIGHT], {"a.bmp": bmp(width=48, height=20, top_down=True, pixels=b"")}),
-    case("a 4-bit picture", CONVERT, scan(1008) + SIXTEEN,
-         {"a.bmp": bmp(width=48, height=42, bits=4, clr_used=16, pixels=bytes(1008))}),
     case("a 24-bit picture", CONVERT, scan(1512, 1) + NOT_MULTICOLOR,
          {"a.bmp": bmp(width=24, height=21, bits=24, clr_used=0, pixels=b"\2" * 1512)}, stdin=b"\r\n", waits=True),
     case("bad colours, a line each in plane order", CONVERT + ["-e", "o.spr"],
@@ -378,9 +365,6 @@ CASES = [
     case("SpritePad file is the source file", CONVERT + ["-e", "./out.asm"],
          DONE + ["> Error: SpritePad file is the sourcecode file: ./out.asm"], SHEET, {"out.asm": ASM}),
     converts("top-down rows", CONVERT, bmp(grid(2, 2), top_down=True)),
-    case("negative width", CONVERT, ["> Error: Negative bitmap width is not supported."],
-         {"a.bmp": bmp(grid(2, 2), width_field=-48)}),
-    case("negative width of a bad multiple", CONVERT, [BAD_WIDTH], {"a.bmp": bmp(grid(2, 2), width_field=-40)}),
     converts("a 108-byte info header", CONVERT, bmp(grid(2, 2), info_size=108)),
     converts("a 124-byte info header, full palette, gap", CONVERT,
              bmp(grid(2, 2), info_size=124, clr_used=0, palette=256, gap=6)),
@@ -388,44 +372,6 @@ CASES = [
 ] + [
     converts("a pixel offset %s is ignored" % name, CONVERT, bmp(grid(2, 2), off_bits=offset))
     for name, offset in (("beyond the file", 10 ** 6), ("one past where the whole picture fits", 71))
-] + [
-    case("biSizeImage %d" % size, CONVERT, scan(size, 4) + wrote("out.asm"),
-         {"a.bmp": bmp(grid(2, 2), size_image=size)}, {"out.asm": ASM})
-    for size in (0, 99999, -5)
-] + [
-    case("biClrUsed 300 before compression", CONVERT, [BAD_PALETTE],
-         {"a.bmp": bmp(grid(2, 2), clr_used=300, palette=0, compression=1)}),
-    case("biClrUsed -1", CONVERT, [BAD_PALETTE], {"a.bmp": bmp(grid(2, 2), clr_used=-1, palette=0)}),
-    case("biClrUsed 257", CONVERT, [BAD_PALETTE], {"a.bmp": bmp(grid(2, 2), clr_used=257)}),
-    case("more than 2147483647 pixels", CONVERT, [TOO_LARGE], {"a.bmp": bmp(width=48000, height=46998,
-                                                                          pixels=bytes(64))}),
-    case("too large before the depth", CONVERT, [TOO_LARGE],
-         {"a.bmp": bmp(width=24000, height=21000, bits=4, pixels=bytes(64))}),
-    case("height -2147483646 in a tiny file", CONVERT, [TOO_LARGE],
-         {"a.bmp": bmp(width=24, height=2147483646, top_down=True, pixels=bytes(64))}),
-] + [
-    # 24 x 699069 pixels in 440 bytes: exactly 16777216 missing pixels are read as 0, one more is refused.
-    case("%d pixel bytes for 16777656 pixels" % size, CONVERT, lines,
-         {"a.bmp": bmp(width=24, height=699069, pixels=bytes(size))})
-    for size, lines in ((440, scan(440, 33289) + NOT_MULTICOLOR), (439, [TOO_LARGE]))
-] + [
-    # The same limit in pixels for 1 and 4 bits: 18 rows and 8 pixels held leave 16777216 to read as 0.
-    case("-colors, %d bits, %d pixel bytes for 16777656 pixels" % (bits, size),
-         ["-s", "a.bmp", "-b", "o.bin", "-colors"],
-         [TOO_LARGE] if refused else scan(size) + ["> Color 0 (black): 000000", "> Colors: " + shared_text((0, 1, 2)),
-                                                   scan(0, 33289)[1]] + BINARY,
-         {"a.bmp": bmp(width=24, height=699069, bits=bits, rgb=[0, 0xFFFFFF], pixels=bytes(size))},
-         {} if refused else {"o.bin": (bytes(63) + b"\x8c") * 33289})
-    for bits, size, refused in ((1, 73, False), (1, 72, True), (4, 220, False), (4, 219, True))
-] + [
-    # A header that ends after its bit count, found by fuzzing: 48 x 1376382 pixels of 1 bit in 34 bytes.
-    case("34 bytes for 66 million pixels of 1 bit", ["-s", "s.bmp", "-d", "o.asm", "-b", "o.bin", "-bg", "6", "-mc",
-                                                      "2,3", "-hex", "-acme", "-v"], [TOO_LARGE],
-         {"s.bmp": b"BM" + struct.pack("<IIi", 0xFFFF00AA, 0x1E000000, 70) +
-          bmp(width=48, height=1376382, bits=1, info_size=88, pixels=b"")[14:34]}),
-] + [
-    case("width 0 with the largest height", CONVERT, scan(0, 0) + NOT_MULTICOLOR,
-         {"a.bmp": bmp(width=0, height=2147483646)}),
 ] + [
     colored("-colors, " + name, args, bitmap, recognised(PAINTED, palette), form=form)
     for name, args, bitmap, palette, form in (
@@ -519,25 +465,9 @@ CASES = [
         (["-mc", "1,3", "-hires"], "> Error: -mc has no meaning for hires sprites."),
         (["-hires", "-overlay"], "> Error: -overlay needs multicolour sprites."))
 ] + [
-    case("-colors refuses " + name, COLORS, lines, {"a.bmp": bitmap})
-    for name, bitmap, lines in (
-        ("16 bits", bmp(width=24, height=21, bits=16, pixels=bytes(1008)),
-         ["> Error: Bitmap of 16 bits per pixel is not supported; use 1, 4, 8, 24 or 32."] + EXIT),
-        ("RLE8", sheet(PAINTED, compression=1),
-         ["> Error: Compressed bitmap (biCompression 1) is not supported; save it uncompressed."] + EXIT),
-        ("24-bit bit fields", sheet(PAINTED, bits=24, compression=3),
-         ["> Error: Compressed bitmap (biCompression 3) is not supported; save it uncompressed."] + EXIT),
-        ("other masks", sheet(PAINTED, bits=32, compression=3, masks=struct.pack("<3I", 0xF800, 0x7E0, 0x1F)),
-         ["> Error: Bitmap color masks are not supported; use 8 bits each of red, green and blue."] + EXIT),
-        ("a 12-byte info header", sheet(PAINTED, info_size=12),
-         ["> Error: Bitmap info header of 12 bytes is not supported; use one of 40 to 124 bytes."] + EXIT),
-        ("a 125-byte info header", sheet(PAINTED, info_size=125),
-         ["> Error: Bitmap info header of 125 bytes is not supported; use one of 40 to 124 bytes."] + EXIT),
-        ("a palette of 257 entries", sheet(PAINTED, bits=24, clr_used=257), [BAD_PALETTE]),
-        ("an index beyond the palette", BEYOND, scanned(BEYOND) + [
-            "> Error: Pixel (X5,Y3) uses palette entry 200 of 12",
-            "> Error: Pixel (X71,Y62) uses palette entry 12 of 12"]
-         + EXIT))
+    case("-colors refuses an index beyond the palette", COLORS, scanned(BEYOND) + [
+        "> Error: Pixel (X5,Y3) uses palette entry 200 of 12",
+        "> Error: Pixel (X71,Y62) uses palette entry 12 of 12"] + EXIT, {"a.bmp": BEYOND}),
 ]
 
 
@@ -582,7 +512,6 @@ GREY_RGB = {0: 0, 11: 0x444444, 12: 0x888888, 15: 0xCCCCCC, 1: 0xFFFFFF}  # grey
 CLEAR = [[(*PEPTO[c].to_bytes(3, "big"), 255) if c else (0x12, 0x34, 0x56, 0) for c in row] for row in PAINTED]
 CLEARED = ["> Transparent: %d pixels, read as the background" % sum(row.count(0) for row in PAINTED)]
 DAMAGED = "> Error: PNG file is damaged: %s."
-GOOD = png(grid(2, 2), palette=ramp(2), depth=2)
 NOISE = png([[random.Random(x * 999 + y).getrandbits(2) for x in range(240)] for y in range(42)], palette=ramp(2),
             depth=2, split=1000)
 CASES += [
@@ -636,31 +565,8 @@ CASES += [
         "> Error: Pixel (X71,Y62) uses palette entry 12 of 12"] + EXIT,
          {"a.png": png(indexes_of(BEYOND), palette=[PEPTO[c] for c in USED])}),
 ] + [
-    case("PNG " + name, ["-s", "a.png", "-d", "out.asm", "-e", "o.spr"], lines, {"a.png": data})
-    for name, data, lines in (
-        ("signature copied as text", GOOD.replace(b"\r\n", b"\n", 1), [
-            DAMAGED % "its signature is wrong (was it copied as text?)"] + EXIT),
-        ("header of a size its checksum denies", GOOD[:16] + struct.pack(">II", 24000, 21000) + GOOD[24:], [
-            DAMAGED % "the checksum (CRC) of a chunk is wrong"] + EXIT),
-        ("cut short", GOOD[:-20], [DAMAGED % "it ends too early"] + EXIT),
-        ("cut in its rows", NOISE[:len(NOISE) // 2], scan(2520) + [DAMAGED % "it ends too early"] + EXIT),
-        ("without IEND", GOOD[:-12], scan(504) + [DAMAGED % "it ends too early"] + EXIT),
-        ("broken compressed data", png(grid(2, 2), palette=[0], idat=b"x\x9c" + bytes(range(40))), [
-            DAMAGED % "its compressed picture data is broken"] + EXIT),
-        ("compressed data of a wrong checksum", png(grid(2, 2), palette=ramp(2), depth=2, idat=zlib.compress(
-            scanlines(grid(2, 2), 2, 1, (0,)))[:-1] + b"?"), scan(504) + [DAMAGED % "its compressed picture data is "
-                                                                          "broken"] + EXIT),
-        ("bit depth 3", png(grid(1, 1), ihdr=struct.pack(">IIBBBBB", 24, 21, 3, 3, 0, 0, 0)), [
-            DAMAGED % "invalid bit depth"] + EXIT),
-        ("palette missing", png(grid(1, 1)), [DAMAGED % "its palette (PLTE) is missing"] + EXIT),
-        ("of RGB pixels without -colors", png([[(0, 0, 0)] * 24] * 21, 2, 16), ["> Error: PNG of 16-bit RGB pixels "
-         "(color type 2) has no palette indexes; use -colors to read its colors."] + EXIT),
-        ("with a text of 17 MB in 17 KB", png(grid(1, 1), palette=ramp(2), depth=2, extra=chunk(
-            b"zTXt", b"Comment\0\0" + zlib.compress(bytes(17 << 20), 9))), [
-            DAMAGED % "its chunks besides the picture hold more than 16777216 bytes"] + EXIT),
-        ("width 40", png([[0] * 40] * 21, palette=[0]), [BAD_WIDTH]),
-    ) + tuple(("of %d x %d pixels in 137 bytes" % size, png(grid(2, 2), palette=ramp(2), depth=2, ihdr=struct.pack(
-        ">IIBBBBB", *size, 2, 3, 0, 0, 0)), [TOO_LARGE]) for size in ((24000, 21000), (2 ** 31 - 24, 21)))
+    case("PNG cut in its rows", ["-s", "a.png", "-d", "out.asm", "-e", "o.spr"],
+         scan(2520) + [DAMAGED % "it ends too early"] + EXIT, {"a.png": NOISE[:len(NOISE) // 2]}),
 ] + [case("RGBA PNG of 2400 x 2100 pixels in 1000 bytes", ["-s", "a.png", "-b", "o.bin", "-colors"], [TOO_LARGE],
           {"a.png": blank_png(2400, 2100, 6, 8, 0)[:1000]})]  # short of 20 MB of rows, though of fewer pixels
 

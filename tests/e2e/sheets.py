@@ -82,7 +82,7 @@ def pack(picture, bits):
 
 
 def bmp(picture=(), width=None, height=None, *, bits=8, compression=0, clr_used=None, palette=None,
-        info_size=40, top_down=False, size_image=None, off_bits=None, width_field=None, gap=0, pixels=None,
+        info_size=40, top_down=False, off_bits=None, gap=0, pixels=None,
         rgb=None, masks=b""):
     """A BMP file of a grid (top row first); each keyword sets one detail of a well-formed file. rgb: the
     palette's colours as 0xRRGGBB; masks: bytes after a 40-byte info header (or in a larger one)."""
@@ -95,9 +95,8 @@ def bmp(picture=(), width=None, height=None, *, bits=8, compression=0, clr_used=
     table = b"".join(struct.pack("<I", v) for v in rgb)
     extra = masks + bytes(info_size - 40 - len(masks)) if info_size > 40 else masks
     start = 14 + 40 + len(extra) + len(table) + gap
-    info = struct.pack("<iiihhiiiiii", info_size, width if width_field is None else width_field,
-                       -height if top_down else height, 1, bits, compression,
-                       len(pixels) if size_image is None else size_image, 2835, 2835, clr_used, 0)
+    info = struct.pack("<iiihhiiiiii", info_size, width, -height if top_down else height, 1, bits, compression,
+                       len(pixels), 2835, 2835, clr_used, 0)
     header = b"BM" + struct.pack("<iii", start + len(pixels), 0, start if off_bits is None else off_bits)
     return header + info + extra + table + b"\xee" * gap + pixels
 
@@ -177,10 +176,10 @@ def scanlines(picture, depth, channels, filters):
 
 
 def png(picture, color_type=3, depth=8, palette=(), trns=None, interlace=False, filters=(0,), ihdr=None,
-        idat=None, split=1 << 31, extra=b""):
+        idat=None, split=1 << 31):
     """A PNG of a grid of samples (an int a pixel for types 0 and 3, else a tuple); palette: 0xRRGGBB entries
     (none: no PLTE); trns: the tRNS chunk's bytes; ihdr and idat replace those chunks' data; split: the most
-    bytes of one IDAT chunk; extra: chunks before it."""
+    bytes of one IDAT chunk."""
     height, width = len(picture), len(picture[0])
     passes = [[row[x0::dx] for row in picture[y0::dy]] for x0, y0, dx, dy in ADAM7] if interlace else [picture]
     raw = b"".join(scanlines(p, depth, CHANNELS[color_type], filters) for p in passes if p and p[0])
@@ -188,7 +187,7 @@ def png(picture, color_type=3, depth=8, palette=(), trns=None, interlace=False, 
     plte = b"".join(v.to_bytes(3, "big") for v in palette)
     return b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", ihdr or struct.pack(">IIBBBBB", width, height, depth, color_type,
                                                                            0, 0, int(interlace))) + \
-        (chunk(b"PLTE", plte) if plte else b"") + (chunk(b"tRNS", trns) if trns is not None else b"") + extra + \
+        (chunk(b"PLTE", plte) if plte else b"") + (chunk(b"tRNS", trns) if trns is not None else b"") + \
         b"".join(chunk(b"IDAT", idat[k:k + split]) for k in range(0, len(idat), split)) + chunk(b"IEND", b"")
 
 

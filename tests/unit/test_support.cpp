@@ -57,3 +57,12 @@ void RedirectStandardInput(const std::string& bytes)
 #endif
     OpenConsoleSession(Text()); // picks up the new standard input
 }
+
+std::string LittleEndian(std::int64_t value, int bytes)
+{
+    std::string text;
+    for (int byte = 0; byte < bytes; byte += 1) {
+        text += static_cast<char>(value >> 8 * byte & 0xFF);
+    }
+    return text;
+}

@@ -1,6 +1,7 @@
 // Helpers of the unit tests: a temporary folder, whole files, redirected input.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
@@ -17,3 +18,6 @@ void WriteWholeFile(const std::string& name, const std::string& bytes);
 
 // Makes standard input a pipe that holds these bytes and then ends.
 void RedirectStandardInput(const std::string& bytes);
+
+// The low bytes of value, least significant first.
+std::string LittleEndian(std::int64_t value, int bytes);
