@@ -277,6 +277,7 @@ Refused ReadSheetColors(BmpReader& reader, SourceBitmap& bitmap, const std::vect
         }
     }
     ShowRecognisedColors(decoder.recognised);
+    bitmap.c64Palette = decoder.recognised.c64Palette;
     return {};
 }
 

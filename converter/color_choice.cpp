@@ -180,30 +180,30 @@ struct Tally {
 Tally Count(const CellKinds& kinds, const SharedColors& colors, const Tally& best, bool hires, bool overlay)
 {
     Tally tally{colors, 0, 0};
-    std::int64_t left = 0;
+    std::int64_t unjudged = 0; // cells not yet judged
     for (const auto& [cell, count] : kinds) {
-        left += count;
+        unjudged += count;
     }
-    const std::int64_t cells = left;
+    const std::int64_t cells = unjudged;
     for (const auto& [cell, count] : kinds) {
-        if (tally.converts + left < best.converts || (best.converts == cells && tally.overlays >= best.overlays)) {
+        if (tally.converts + unjudged < best.converts || (best.converts == cells && tally.overlays >= best.overlays)) {
             break;
         }
         const Verdict verdict = Judge(cell, colors, hires, overlay);
         tally.converts += verdict.converts ? count : 0;
         tally.overlays += verdict.overlay != kNoOverlay ? count : 0;
-        left -= count;
+        unjudged -= count;
     }
     return tally;
 }
 
 // The colours in order of preference: the most pixels first for a
 // background, the most cells first for a shared multicolour; then the lower number.
-std::vector<std::uint8_t> Ranked(const SheetColors& sheet, bool byCells, ColorSet left)
+std::vector<std::uint8_t> Ranked(const SheetColors& sheet, bool byCells, ColorSet candidates)
 {
     std::vector<std::uint8_t> colors;
     for (std::uint8_t color = 0; color < kC64ColorCount; color += 1) {
-        if ((left & SetOf(color)) != 0) {
+        if ((candidates & SetOf(color)) != 0) {
             colors.push_back(color);
         }
     }
@@ -240,11 +240,11 @@ std::vector<std::uint8_t> BackgroundsToTry(const SheetColors& sheet, const Fixed
     if (fixed.background) {
         return {*fixed.background};
     }
-    ColorSet left = 0xFFFF;
+    ColorSet candidates = 0xFFFF;
     if (fixed.multicolors) {
-        left &= ~(SetOf((*fixed.multicolors)[0]) | SetOf((*fixed.multicolors)[1]));
+        candidates &= ~(SetOf((*fixed.multicolors)[0]) | SetOf((*fixed.multicolors)[1]));
     }
-    return Ranked(sheet, false, left);
+    return Ranked(sheet, false, candidates);
 }
 
 // Converts more cells, or as many (all of them) with fewer overlay pairs.

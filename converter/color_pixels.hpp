@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "c64_colors.hpp"
@@ -16,6 +17,9 @@ struct RecognisedColors {
     std::array<std::vector<Rgb>, kC64ColorCount> lowestValues; // ascending, at most kValuesShown
     std::vector<std::uint64_t> seen = std::vector<std::uint64_t>((Rgb{1} << 24) / 64); // one bit per RGB value
     std::int64_t transparent = 0; // pixels of alpha 0
+    // The value (0xRRGGBB) of every C64 colour, when a palette was recognised
+    // as a whole.
+    std::optional<std::array<Rgb, kC64ColorCount>> c64Palette;
 };
 
 // The C64 colour of every palette entry: the whole palette when it is a C64

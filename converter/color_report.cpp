@@ -7,11 +7,6 @@
 
 namespace {
 
-Text PositionText(MachineWord x, MachineWord y)
-{
-    return "(X" + DecimalText(x) + ",Y" + DecimalText(y) + ")";
-}
-
 MachineWord CellX(const SheetColors& sheet, std::size_t cell)
 {
     return static_cast<MachineWord>(cell) % sheet.columns * MachineWord{kSpriteWidth}; // a vector index

@@ -8,6 +8,8 @@
 #include <optional>
 #include <vector>
 
+#include "runtime/text.hpp"
+
 // A signed integer as wide as a pointer: counters, counts and coordinates.
 using MachineWord = std::intptr_t;
 
@@ -38,3 +40,9 @@ struct SourceBitmap {
     // palette was recognised as a whole.
     std::optional<std::array<std::uint32_t, 16>> c64Palette;
 };
+
+// A pixel's place as the console names it: "(X5,Y3)".
+inline Text PositionText(std::int64_t x, std::int64_t y)
+{
+    return "(X" + DecimalText(x) + ",Y" + DecimalText(y) + ")";
+}

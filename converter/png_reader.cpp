@@ -1,14 +1,12 @@
 #include "png_reader.hpp"
 
-#include <spng.h>
-
 #include <algorithm>
 #include <array>
-#include <memory>
 #include <new>
 
 #include "cell_size.hpp"
 #include "color_pixels.hpp"
+#include "spng_context.hpp"
 
 namespace {
 
@@ -22,8 +20,6 @@ constexpr std::size_t kChunkMemory = 16777216;
 // zlib packs at most 1032 bytes into one: a PNG of n bytes holds at most
 // 1032 x n bytes of rows.
 constexpr std::int64_t kLargestInflation = 1032;
-
-using Context = std::unique_ptr<spng_ctx, decltype(&spng_ctx_free)>;
 
 // A PNG being read: the sheet, the decoder and the picture's header.
 struct PngReader {
@@ -274,6 +270,7 @@ Refused DecodePicture(const PngReader& png, SourceBitmap& bitmap)
         }
     }
     ShowRecognisedColors(decoder.recognised);
+    bitmap.c64Palette = decoder.recognised.c64Palette;
     return {};
 }
 
@@ -286,10 +283,7 @@ bool StartsAsPng(const std::uint8_t* bytes, std::size_t count)
 
 Outcome<SourceBitmap> ReadPngSheet(const Sheet& sheet)
 {
-    const Context context(spng_ctx_new(0), spng_ctx_free);
-    if (!context) {
-        throw std::bad_alloc();
-    }
+    const SpngContext context = NewSpngContext(0);
     PngReader png{sheet, context.get(), {}};
     SourceBitmap bitmap;
     Refused refused = StartDecoding(png);

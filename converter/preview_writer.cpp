@@ -1,19 +1,15 @@
 #include "preview_writer.hpp"
 
-#include <spng.h>
-
 #include <algorithm>
-#include <memory>
 #include <new>
 #include <span>
 
 #include "c64_colors.hpp"
 #include "output_file.hpp"
 #include "runtime/console.hpp"
+#include "spng_context.hpp"
 
 namespace {
-
-using Context = std::unique_ptr<spng_ctx, decltype(&spng_ctx_free)>;
 
 // The sprites of one cell: the one beneath, and the hires one over it, if any.
 struct CellSprites {
@@ -26,8 +22,7 @@ std::vector<CellSprites> CellsOf(const SpriteTable& table)
 {
     std::vector<CellSprites> cells;
     for (auto sprite = table.cells.begin(); sprite != table.cells.end(); ++sprite) {
-        const bool overlaid = (sprite->attribute & 16) != 0; // overlay next sprite
-        cells.push_back({&*sprite, overlaid ? &*++sprite : nullptr}); // left to right
+        cells.push_back({&*sprite, IsOverlaid(*sprite) ? &*++sprite : nullptr}); // left to right
     }
     return cells;
 }
@@ -38,6 +33,12 @@ std::uint8_t TwoPixels(std::uint8_t left, std::uint8_t right)
     return static_cast<std::uint8_t>(left << 4 | right); // two colours of 4 bits
 }
 
+// Bit pair 0-11 of a row of the sprite's data, from the left.
+unsigned BitPair(const SpriteCell& sprite, std::size_t row, std::size_t pair)
+{
+    return unsigned{sprite.data[3 * row + pair / 4]} >> (6 - 2 * (pair % 4)) & 3U;
+}
+
 // One row of a sprite as the C64 shows it, 12 bytes of two pixels: each bit
 // pair of a multicolour sprite as two equal columns, each two bits of a hires
 // one as two columns; an overlay's bits over them in its colour.
@@ -45,9 +46,9 @@ void DrawCellRow(const CellSprites& cell, const SharedColors& colors, std::size_
                  std::span<std::uint8_t, kSpriteWidth / 2> out)
 {
     const SpriteCell& sprite = *cell.sprite;
-    const std::uint8_t own = sprite.attribute & 15;
+    const std::uint8_t own = OwnColor(sprite);
     const std::uint8_t background = colors.background;
-    const bool multicolor = (sprite.attribute & 128) != 0;
+    const bool multicolor = IsMulticolor(sprite);
     const std::uint8_t shown[4] = {
         TwoPixels(background, background), multicolor ? TwoPixels(colors.multicolor1, colors.multicolor1)
                                                        : TwoPixels(background, own),
@@ -55,16 +56,16 @@ void DrawCellRow(const CellSprites& cell, const SharedColors& colors, std::size_
         multicolor ? TwoPixels(colors.multicolor2, colors.multicolor2) : TwoPixels(own, own)};
     std::size_t pair = 0; // of columns, from the left: bits 7-6 of the row's first byte
     for (std::uint8_t& two : out) {
-        two = shown[sprite.data[3 * row + pair / 4] >> (6 - 2 * (pair % 4)) & 3];
+        two = shown[BitPair(sprite, row, pair)];
         pair += 1;
     }
     if (cell.overlay == nullptr) {
         return;
     }
-    const std::uint8_t color = cell.overlay->attribute & 15;
+    const std::uint8_t color = OwnColor(*cell.overlay);
     pair = 0;
     for (std::uint8_t& two : out) {
-        const unsigned bits = cell.overlay->data[3 * row + pair / 4] >> (6 - 2 * (pair % 4)) & 3;
+        const unsigned bits = BitPair(*cell.overlay, row, pair);
         const unsigned left = (bits & 2) != 0 ? color : two >> 4;
         const unsigned right = (bits & 1) != 0 ? color : two & 15U;
         two = static_cast<std::uint8_t>(left << 4 | right); // two colours of 4 bits
@@ -129,10 +130,7 @@ bool StartEncoding(spng_ctx* encoder, FileHandle& file, const SourceBitmap& bitm
 // Whether every row reached the encoder and the file got the whole PNG.
 bool Encode(FileHandle& file, const SourceBitmap& bitmap, const SpriteTable& table)
 {
-    const Context context(spng_ctx_new(SPNG_CTX_ENCODER), spng_ctx_free);
-    if (!context) {
-        throw std::bad_alloc();
-    }
+    const SpngContext context = NewSpngContext(SPNG_CTX_ENCODER);
     spng_ctx* encoder = context.get();
     if (!StartEncoding(encoder, file, bitmap)) {
         return false;

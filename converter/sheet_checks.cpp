@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <limits>
 #include <new>
+#include <utility>
 
 #include "cell_size.hpp"
 #include "runtime/console.hpp"
@@ -39,8 +40,8 @@ Text ColorErrorLine(std::uint8_t color, std::int64_t index, std::int64_t width)
 {
     const Text hexIndex = HexText(index, 0);
     const Text indexField = hexIndex.size() < 5 ? PadLeft(hexIndex, 5, "0") : hexIndex;
-    return "> Error: Color " + DecimalText(color) + " found on index $" + indexField + " | (X" +
-           DecimalText(index % width) + ",Y" + DecimalText(index / width) + ")";
+    return "> Error: Color " + DecimalText(color) + " found on index $" + indexField + " | " +
+           PositionText(index % width, index / width);
 }
 
 // What the colour check saw, besides multicolour pixels.
@@ -71,9 +72,9 @@ ColorScan ScanColors(SourceBitmap& bitmap, std::uint8_t highestIndex)
 }
 
 // The C64 colour of every palette entry, kTransparent for the transparent
-// ones: the opaque entries are recognised together.
-std::vector<std::uint8_t> ColorsOfEntries(const std::vector<Rgb>& palette, const std::vector<bool>& transparent,
-                                          SourceBitmap& bitmap)
+// ones: the opaque entries are recognised together, as a C64 palette when
+// they are one.
+EntryColors ColorsOfEntries(const std::vector<Rgb>& palette, const std::vector<bool>& transparent)
 {
     std::vector<Rgb> opaque;
     for (std::size_t entry = 0; entry < palette.size(); entry += 1) {
@@ -81,15 +82,14 @@ std::vector<std::uint8_t> ColorsOfEntries(const std::vector<Rgb>& palette, const
             opaque.push_back(palette[entry]);
         }
     }
-    const EntryColors recognised = PaletteColors(opaque);
-    const std::vector<std::uint8_t>& opaqueColors = recognised.colors;
-    bitmap.c64Palette = recognised.values;
+    EntryColors recognised = PaletteColors(opaque);
     std::vector<std::uint8_t> colors;
     std::size_t next = 0;
     for (std::size_t entry = 0; entry < palette.size(); entry += 1) {
-        colors.push_back(transparent[entry] ? kTransparent : opaqueColors[next++]);
+        colors.push_back(transparent[entry] ? kTransparent : recognised.colors[next++]);
     }
-    return colors;
+    recognised.colors = std::move(colors);
+    return recognised;
 }
 
 } // namespace
@@ -171,7 +171,9 @@ Refused CheckColorIndexes(bool hiresSprites, SourceBitmap& bitmap)
 Refused MapPaletteIndexes(const std::vector<Rgb>& palette, const std::vector<bool>& transparent,
                           SourceBitmap& bitmap, RecognisedColors& recognised)
 {
-    const std::vector<std::uint8_t> colors = ColorsOfEntries(palette, transparent, bitmap);
+    const EntryColors entries = ColorsOfEntries(palette, transparent);
+    const std::vector<std::uint8_t>& colors = entries.colors;
+    recognised.c64Palette = entries.values;
     constexpr std::uint8_t kOutside = 0xFF; // an index beyond the palette
     std::array<std::uint8_t, 256> colorOf;
     colorOf.fill(kOutside);
@@ -183,9 +185,8 @@ Refused MapPaletteIndexes(const std::vector<Rgb>& palette, const std::vector<boo
         if (colorOf[pixel] == kOutside) {
             const std::int64_t index = &pixel - bitmap.pixels.data();
             outside = true;
-            PrintLine("> Error: Pixel (X" + DecimalText(index % bitmap.width) + ",Y" +
-                      DecimalText(index / bitmap.width) +
-                      ") uses palette entry " + DecimalText(pixel) + " of " + DecimalText(std::ssize(palette)));
+            PrintLine("> Error: Pixel " + PositionText(index % bitmap.width, index / bitmap.width) +
+                      " uses palette entry " + DecimalText(pixel) + " of " + DecimalText(std::ssize(palette)));
         }
         pixel = colorOf[pixel] == kOutside ? pixel : colorOf[pixel];
     }

@@ -69,8 +69,9 @@ void UnpackIndexes(const std::uint8_t* row, std::size_t bits, RowColumns columns
 Refused CheckColorIndexes(bool hiresSprites, SourceBitmap& bitmap);
 
 // -colors: the plane's palette indexes become C64 colours, the palette's
-// opaque entries recognised as a whole; an entry marked transparent (one mark
-// for every entry) gives kTransparent. An index beyond the palette gets a line of its own and
+// opaque entries recognised as a whole (and noted as a C64 palette when they
+// are one); an entry marked transparent (one mark for every entry) gives
+// kTransparent. An index beyond the palette gets a line of its own and
 // refuses the sheet.
 Refused MapPaletteIndexes(const std::vector<Rgb>& palette, const std::vector<bool>& transparent,
                           SourceBitmap& bitmap, RecognisedColors& recognised);

@@ -57,14 +57,14 @@ Text LastByteLine(const OutputOptions& options, MachineWord spriteNumber, const 
     }
     Text line = "\t" + options.byteDirective + "\t";
     AppendByteValue(options, cell.attribute, line);
-    line += "\t" + options.commentMarker + " sprite color " + ColorText(cell.attribute & 15);
+    line += "\t" + options.commentMarker + " sprite color " + ColorText(OwnColor(cell));
     if (options.hiresSprites) {
         return line;
     }
-    if ((cell.attribute & 128) == 0) {
+    if (!IsMulticolor(cell)) {
         return line + ", over sprite " + DecimalText(spriteNumber - 1);
     }
-    const Text under = (cell.attribute & 16) != 0 ? ", under sprite " + DecimalText(spriteNumber + 1) : "";
+    const Text under = IsOverlaid(cell) ? ", under sprite " + DecimalText(spriteNumber + 1) : "";
     return line + ", multicolor" + under;
 }
 

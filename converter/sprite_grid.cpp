@@ -14,8 +14,6 @@ MachineWord CountCells(const SourceBitmap& bitmap)
     return bitmap.width / MachineWord{kSpriteWidth} * (bitmap.height / MachineWord{kSpriteHeight});
 }
 
-constexpr std::uint8_t kMulticolorBit = 128;
-constexpr std::uint8_t kOverlayNextBit = 16; // SpritePad: the next sprite lies over this one
 constexpr std::uint8_t kColorOfNone = 12;    // grey, for a sprite without a colour of its own
 
 // A cell's 24 x 21 pixels, 24 x row + column: C64 colours or colour indexes
@@ -36,7 +34,7 @@ CellPixels CutCell(const SourceBitmap& bitmap, MachineWord left, MachineWord top
 // -colors, multicolour: every pixel becomes its bit pair, the right pixel of
 // each pair the same as the left one, which is what the sprite shows. Under
 // an overlay, a pair it covers whole is the background, one it covers half
-// shows its other pixel. Returns the attribute.
+// shows its other pixel. Returns the sprite's own colour.
 std::uint8_t ShowMulticolor(CellPixels& pixels, const SharedColors& colors, std::uint8_t overlay)
 {
     std::uint8_t own = kColorOfNone;
@@ -56,11 +54,11 @@ std::uint8_t ShowMulticolor(CellPixels& pixels, const SharedColors& colors, std:
         }
         pixels[pixel] = pixels[pixel + 1] = pair;
     }
-    return kMulticolorBit | own;
+    return own;
 }
 
 // -colors, hires: the background is the bit 0, any other colour the bit 1.
-// Returns the attribute.
+// Returns the sprite's own colour.
 std::uint8_t ShowHires(CellPixels& pixels, const SharedColors& colors)
 {
     std::uint8_t own = kColorOfNone;
@@ -110,7 +108,7 @@ void KeepPicture(const CellPixels& pixels, SpriteCell& cell)
 // wherever the cell has that colour.
 SpriteCell OverlaySprite(CellPixels pixels, std::uint8_t overlay, const SpriteCell& beneath)
 {
-    SpriteCell over{beneath.x, beneath.y, {}, {}, overlay};
+    SpriteCell over{beneath.x, beneath.y, {}, {}, AttributeByte(overlay, false, false)};
     for (std::uint8_t& pixel : pixels) {
         pixel = pixel == overlay ? 1 : 0;
     }
@@ -129,11 +127,11 @@ void AddSprites(const SpriteOptions& options, const SourceBitmap& bitmap, Machin
         overlay != kNoOverlay ? std::optional(OverlaySprite(pixels, overlay, sprite)) : std::nullopt;
     const bool hires = options.hiresSprites;
     if (!options.realColors) {
-        sprite.attribute = hires ? kColorOfNone : kMulticolorBit | kColorOfNone;
+        sprite.attribute = AttributeByte(kColorOfNone, !hires, false);
     } else if (hires) {
-        sprite.attribute = ShowHires(pixels, table.colors);
+        sprite.attribute = AttributeByte(ShowHires(pixels, table.colors), false, false);
     } else {
-        sprite.attribute = ShowMulticolor(pixels, table.colors, overlay) | (over ? kOverlayNextBit : 0U);
+        sprite.attribute = AttributeByte(ShowMulticolor(pixels, table.colors, overlay), true, over.has_value());
     }
     if (hires) {
         EncodeHires(pixels, sprite);

@@ -18,10 +18,37 @@ struct SpriteCell {
     // byte, the first in the highest bits.
     std::array<std::uint8_t, kSpriteWidth * kSpriteHeight / 4> picture{};
     std::array<std::uint8_t, kSpriteDataBytes> data{};
-    // The sprite's own colour in bits 0-3, bit 7 set for multicolour, as the
-    // SpritePad file stores it.
+    // As the SpritePad file stores it: see the attribute bits below.
     std::uint8_t attribute = 0;
 };
+
+// The attribute byte: the sprite's own colour in bits 0-3; bit 4 set for a
+// sprite whose overlay (-overlay) is the next sprite; bit 7 set for a
+// multicolour sprite.
+constexpr std::uint8_t kOwnColorBits = 15;
+constexpr std::uint8_t kOverlaidBit = 16;
+constexpr std::uint8_t kMulticolorBit = 128;
+
+constexpr std::uint8_t AttributeByte(std::uint8_t ownColor, bool multicolor, bool overlaid)
+{
+    return static_cast<std::uint8_t>(ownColor | (multicolor ? kMulticolorBit : 0) | (overlaid ? kOverlaidBit : 0));
+}
+
+constexpr std::uint8_t OwnColor(const SpriteCell& cell)
+{
+    return cell.attribute & kOwnColorBits;
+}
+
+constexpr bool IsMulticolor(const SpriteCell& cell)
+{
+    return (cell.attribute & kMulticolorBit) != 0;
+}
+
+// Whether the next sprite lies over this one.
+constexpr bool IsOverlaid(const SpriteCell& cell)
+{
+    return (cell.attribute & kOverlaidBit) != 0;
+}
 
 struct SpriteTable {
     // By sprite number: left to right within a band of 21 rows, bands top to

@@ -61,8 +61,8 @@ void RedirectStandardInput(const std::string& bytes)
 std::string LittleEndian(std::int64_t value, int bytes)
 {
     std::string text;
-    for (int byte = 0; byte < bytes; byte += 1) {
-        text += static_cast<char>(value >> 8 * byte & 0xFF);
+    for (int place = 0; place < bytes; place += 1) {
+        text += static_cast<char>(value >> 8 * place & 0xFF);
     }
     return text;
 }
