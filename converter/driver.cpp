@@ -229,7 +229,7 @@ OutputOptions OutputOptionsOf(const RunOptions& options)
 // The source file, unless -b alone names an output (without -d and -b the
 // source writer reports the missing name); then the SpritePad and binary
 // files and the preview. The first refusal stops the rest.
-Refused WriteOutputs(const RunOptions& options, const SourceBitmap& bitmap, const SpriteTable& sprites)
+Refused WriteOutputs(const RunOptions& options, const SpriteTable& sprites)
 {
     const OutputOptions outputs = OutputOptionsOf(options);
     Refused refused;
@@ -243,7 +243,7 @@ Refused WriteOutputs(const RunOptions& options, const SourceBitmap& bitmap, cons
         refused = WriteBinaryFile(outputs, sprites);
     }
     if (!refused && options.exportPreview) {
-        refused = WritePreviewFile(outputs, bitmap, sprites);
+        refused = WritePreviewFile(outputs, sprites);
     }
     return refused;
 }
@@ -272,11 +272,11 @@ int Convert(const RunOptions& options)
     if (const Refusal* refusal = RefusalOf(fixed)) {
         return EndRefusedRun(options, *refusal);
     }
-    const Outcome<SourceBitmap> bitmap = LoadSourceBitmap(options.sourceFile, SheetOptionsOf(options));
+    Outcome<SourceBitmap> bitmap = LoadSourceBitmap(options.sourceFile, SheetOptionsOf(options));
     if (const Refusal* refusal = RefusalOf(bitmap)) {
         return EndRefusedRun(options, *refusal);
     }
-    const SourceBitmap& sheet = std::get<SourceBitmap>(bitmap);
+    SourceBitmap& sheet = std::get<SourceBitmap>(bitmap);
     const Outcome<ColorChoice> choice = ChooseSheetColors(options, sheet, std::get<FixedColors>(fixed));
     if (const Refusal* refusal = RefusalOf(choice)) {
         return EndRefusedRun(options, *refusal);
@@ -286,7 +286,8 @@ int Convert(const RunOptions& options)
     if (const Refusal* refusal = RefusalOf(sprites)) {
         return EndRefusedRun(options, *refusal);
     }
-    if (Refused refused = WriteOutputs(options, sheet, std::get<SpriteTable>(sprites))) {
+    PixelPlane().swap(sheet.pixels); // the sprites hold all that the outputs need
+    if (Refused refused = WriteOutputs(options, std::get<SpriteTable>(sprites))) {
         return EndRefusedRun(options, *refused);
     }
     return EndRun(options);

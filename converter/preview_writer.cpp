@@ -102,9 +102,9 @@ bool Encoded(int error)
 
 // The palette: entry N is C64 colour N, in the sheet's own values when its
 // palette was recognised as a whole, else in Pepto's.
-spng_plte PaletteOf(const SourceBitmap& bitmap)
+spng_plte PaletteOf(const SpriteTable& table)
 {
-    const std::array<Rgb, kC64ColorCount> values = bitmap.c64Palette.value_or(C64ReferencePalettes()[0]);
+    const std::array<Rgb, kC64ColorCount> values = table.c64Palette.value_or(C64ReferencePalettes()[0]);
     spng_plte plte{kC64ColorCount, {}};
     std::transform(values.begin(), values.end(), plte.entries, [](Rgb rgb) {
         return spng_plte_entry{static_cast<std::uint8_t>(rgb >> 16), static_cast<std::uint8_t>(rgb >> 8),
@@ -114,11 +114,11 @@ spng_plte PaletteOf(const SourceBitmap& bitmap)
 }
 
 // The header, the palette and the settings, then the encoder waits for rows.
-bool StartEncoding(spng_ctx* encoder, FileHandle& file, const SourceBitmap& bitmap)
+bool StartEncoding(spng_ctx* encoder, FileHandle& file, const SpriteTable& table)
 {
-    const auto width = static_cast<std::uint32_t>(bitmap.width); // below 2^31 and positive here
-    spng_ihdr ihdr{width, static_cast<std::uint32_t>(bitmap.height), 4, SPNG_COLOR_TYPE_INDEXED, 0, 0, 0};
-    spng_plte plte = PaletteOf(bitmap);
+    const auto width = static_cast<std::uint32_t>(table.sheetWidth); // below 2^31 and positive here
+    spng_ihdr ihdr{width, static_cast<std::uint32_t>(table.sheetHeight), 4, SPNG_COLOR_TYPE_INDEXED, 0, 0, 0};
+    spng_plte plte = PaletteOf(table);
     return Encoded(spng_set_png_stream(encoder, WriteToFile, &file)) && Encoded(spng_set_ihdr(encoder, &ihdr)) &&
            Encoded(spng_set_plte(encoder, &plte)) &&
            Encoded(spng_set_option(encoder, SPNG_FILTER_CHOICE, SPNG_DISABLE_FILTERING)) &&
@@ -128,16 +128,16 @@ bool StartEncoding(spng_ctx* encoder, FileHandle& file, const SourceBitmap& bitm
 }
 
 // Whether every row reached the encoder and the file got the whole PNG.
-bool Encode(FileHandle& file, const SourceBitmap& bitmap, const SpriteTable& table)
+bool Encode(FileHandle& file, const SpriteTable& table)
 {
     const SpngContext context = NewSpngContext(SPNG_CTX_ENCODER);
     spng_ctx* encoder = context.get();
-    if (!StartEncoding(encoder, file, bitmap)) {
+    if (!StartEncoding(encoder, file, table)) {
         return false;
     }
     const std::vector<CellSprites> cells = CellsOf(table);
-    const std::size_t width = static_cast<std::size_t>(bitmap.width); // positive here
-    const std::size_t height = static_cast<std::size_t>(bitmap.height);
+    const std::size_t width = static_cast<std::size_t>(table.sheetWidth); // positive here
+    const std::size_t height = static_cast<std::size_t>(table.sheetHeight);
     const std::size_t columns = width / kSpriteWidth;
     std::vector<std::uint8_t> row((width + 1) / 2);
     for (std::size_t y = 0; y < height; y += 1) {
@@ -153,9 +153,9 @@ bool Encode(FileHandle& file, const SourceBitmap& bitmap, const SpriteTable& tab
 
 } // namespace
 
-Refused WritePreviewFile(const OutputOptions& options, const SourceBitmap& bitmap, const SpriteTable& table)
+Refused WritePreviewFile(const OutputOptions& options, const SpriteTable& table)
 {
-    if (bitmap.pixels.empty()) {
+    if (table.sheetWidth == 0 || table.sheetHeight == 0) {
         return Refusal{{"> Error: The sheet has no pixels, so it has no preview."}};
     }
     const Outcome<FileHandle> opened =
@@ -167,7 +167,7 @@ Refused WritePreviewFile(const OutputOptions& options, const SourceBitmap& bitma
         return *refusal;
     }
     FileHandle file = std::get<FileHandle>(opened);
-    if (!Encode(file, bitmap, table)) {
+    if (!Encode(file, table)) {
         CloseFile(file);
         return Refusal{{"> Error: Unable to write file: " + options.previewFile}};
     }

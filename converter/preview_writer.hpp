@@ -2,11 +2,10 @@
 // large as the sheet, each sprite where its cell is.
 #pragma once
 
-#include "picture.hpp"
 #include "output_file.hpp"
 #include "sprite_table.hpp"
 
 // Refuses the run with a message when no -preview name was given, when the name
 // is the sheet or another output of the run, or when the file cannot be
 // created or written.
-Refused WritePreviewFile(const OutputOptions& options, const SourceBitmap& bitmap, const SpriteTable& table);
+Refused WritePreviewFile(const OutputOptions& options, const SpriteTable& table);

@@ -3,8 +3,10 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
+#include "c64_colors.hpp"
 #include "cell_size.hpp"
 #include "picture.hpp"
 #include "shared_colors.hpp"
@@ -52,7 +54,12 @@ constexpr bool IsOverlaid(const SpriteCell& cell)
 
 struct SpriteTable {
     // By sprite number: left to right within a band of 21 rows, bands top to
-    // bottom.
+    // bottom; an overlay right after the sprite beneath it.
     std::vector<SpriteCell> cells;
     SharedColors colors;
+    // The sheet the sprites were cut from, which the preview shows: its size,
+    // and with -colors its palette when that was a C64 palette.
+    MachineWord sheetWidth = 0;
+    MachineWord sheetHeight = 0;
+    std::optional<std::array<Rgb, kC64ColorCount>> c64Palette;
 };
