@@ -473,17 +473,25 @@ CASES = [
 
 # PNG: the sheets of cases above again as PNG files, in every colour type, depth, interlacing and row filter, must
 # give the same lines (bar the Scanning line's count) and the same files.
+def named(name):
+    """The one case of that name; a derived case whose source case was renamed or removed fails here."""
+    found = [c for c in CASES if c["name"] == name]
+    assert len(found) == 1, "%d cases named %r" % (len(found), name)
+    return found[0]
+
+
 def twin(name, data, bits, colors=None, more=()):
     """The case of that name with its sheet as a.png; colors: the lines that replace its Color lines."""
-    c = next(c for c in CASES if c["name"] == name)
+    c = named(name)
     bitmap = next(n for n in c["files"] if n.endswith(".bmp"))
     width, height = struct.unpack_from("<ii", c["files"][bitmap], 18)
     console = [scan((width * bits + 7) // 8 * abs(height))[0] if line.startswith("> Scanning") else line
                for line in c["console"] if colors is None or not line.startswith("> Color ")]
     console[1:1] = colors or []
     args = ["a.png" if a == bitmap else a for a in c["args"]] + list(more)
-    return dict(c, name="PNG of %d bits per pixel, %s %s" % (bits, " ".join(more), name), args=args, console=console,
-                files={"a.png": data})
+    depth, kind, interlaced = data[24], data[25], data[28]
+    form = "PNG of color type %d, %d-bit samples%s, %s" % (kind, depth, ", interlaced" * interlaced, " ".join(more))
+    return dict(c, name="%s %s" % (form, name), args=args, console=console, files={"a.png": data})
 
 
 def indexes_of(bitmap):
@@ -521,7 +529,7 @@ CASES += [
             (0,), [1] * 9, BLACK_WHITE),
 ]
 CASES += [
-    twin(name, png(indexes_of(CASES[[c["name"] for c in CASES].index(name)]["files"][bitmap]), depth=depth,
+    twin(name, png(indexes_of(named(name)["files"][bitmap]), depth=depth,
                    palette=ramp(depth), interlace=interlace, filters=filters), depth)
     for name, bitmap, depth, interlace, filters in (
         ("typical run", "s.bmp", 8, False, (0,)), ("typical run", "s.bmp", 2, True, (0, 1, 2, 3, 4)),
@@ -600,7 +608,7 @@ CASES += [
 ] + [
     dict(c, name=c["name"] + ", -overlay", args=c["args"] + ["-overlay"], console=[
         line + " (0 overlay pairs)" if line.startswith("> Converting") else line for line in c["console"]])
-    for c in CASES if c["name"] == "-colors, 16 palette entries in C64 order"
+    for c in [named("-colors, 16 palette entries in C64 order")]
 ] + [
     case("-overlay, a cell of three colours of its own", COLORS + ["-overlay", "-mc", "11,1"], scan(504) + recognised(
         [[0, 2, 3, 4]]) + ["> Error: No choice of shared colors converts all 1 sprites; this one converts 0:",
@@ -614,10 +622,10 @@ PREVIEW = ["> Saving preview: p.png", "> ...done!", ""]
 CASES += [
     dict(c, name=c["name"] + ", -preview", args=c["args"] + ["-preview", "p.png"], console=c["console"] + PREVIEW,
          preview=palette)
-    for c in CASES for name, palette in (
+    for name, palette in (
         ("typical run", PEPTO), ("pairs of two colours are warned of", PEPTO),
         ("-colors, palette 1 of another source, shuffled", OTHERS[1]), ("-colors -hires, 8 bits", PEPTO),
-        ("-overlay, -bg and -mc fixed", PEPTO)) if c["name"] == name
+        ("-overlay, -bg and -mc fixed", PEPTO)) for c in [named(name)]
 ] + [
     case("-preview " + name, CONVERT + ["-e", "o.spr", "-b", "o.bin", "-preview"] + args,
          DONE + saved("o.spr") + BINARY + lines, SHEET, {"out.asm": ASM, "o.spr": SPR, "o.bin": BIN}, only=only)
@@ -637,7 +645,7 @@ CASES += [
 ] + [
     dict(c, name=c["name"] + ", -b", args=c["args"] + ["-b", "o.bin"], console=c["console"] + BINARY,
          out=dict(c["out"], **{"o.bin": spritepad(CELLS, shared=SHARED, owns=OWNS)[3:]}))
-    for c in CASES if c["name"] == "-colors, 16 palette entries in C64 order"
+    for c in [named("-colors, 16 palette entries in C64 order")]
 ] + [
     case("-b %s" % name, args, lines, SHEET, out)
     for name, args, lines, out in (
@@ -668,24 +676,25 @@ CASES += [
     ] + BINARY, {"a.png": blank_png(1272, 844137)}, {"o.bin": (bytes(63) + b"\x8c") * 2130441}, bits=64, seconds=300),
 ]
 # -errorlevel: exit code 1 after every kind of error line, 0 after a conversion, the usage text and the credits.
-CASES += [dict(c, name=c["name"] + ", -errorlevel", args=c["args"] + ["-errorlevel"], code=code) for c in CASES
+CASES += [dict(c, name=c["name"] + ", -errorlevel", args=c["args"] + ["-errorlevel"], code=code)
           for name, code in (("-h", 0), ("credits", 0), ("typical run", 0), ("no -s at all", 1),
-                             ("a missing bitmap", 1), ("an empty file", 1),
+                             ("a missing bitmap", 1), ("-hires keeps the 4-bit lines", 1),
                              ("bad colours, a line each in plane order", 1),
                              ("A.b.BMP is a bitmap", 1), ("-p after an error", 1),
                              ("source file in a missing folder", 1), ("source file on a full disk", 1),
                              ("-colors, no choice converts every sprite", 1), ("-colors refuses -bg 16", 1),
-                             ("-colors refuses 16 bits", 1), ("-hires refuses a 24-bit picture", 1),
+                             ("-colors refuses an index beyond the palette", 1),
+                             ("-hires refuses a 24-bit picture", 1),
                              ("-b over the SpritePad file", 1), ("-b on a full disk", 1),
-                             ("PNG header of a size its checksum denies", 1),
+                             ("PNG cut in its rows", 1),
                              ("-preview on a full disk", 1), ("-overlay, a cell of three colours of its own", 1),
                              ("a PNG of 1272 x 844137 pixels, color type 0, 1 bits, on a 32-bit build", 1))
-          if c["name"] == name]
+          for c in [named(name)]]
 # A build script is never stalled: under -errorlevel only -p waits after a picture that cannot be converted.
 CASES += [dict(c, name=c["name"] + ", -errorlevel" + " -p" * p, args=c["args"] + ["-errorlevel"] + ["-p"] * p, code=1,
                console=c["console"][:len(c["console"]) - 1 + p], waits=bool(p))
-          for c in CASES if c["name"] == "a 24-bit picture"
-          for p in (0, 1)]
+          for c in [named("a 24-bit picture")] for p in (0, 1)]
+assert len({c["name"] for c in CASES}) == len(CASES), "two cases share a name"
 
 
 def credits_problem(lines):
