@@ -25,6 +25,7 @@ inline bool IsNullHandle(FileHandle handle)
 struct MemoryFile {
     Text name;
     std::vector<std::uint8_t> bytes;
+    bool operator==(const MemoryFile&) const = default;
 };
 
 // From now on, until called with nullptr, files are opened in volume and

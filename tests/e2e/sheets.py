@@ -36,10 +36,6 @@ OTHERS = [[int(v, 16) for v in p.split()] for p in (
 SYNTAX = {"": ("//", ".byte"), "-acme": (";", "!byte"), "-ca65": (";", ".byte")}
 
 
-def indexes(picture):
-    return [0 if c == "." else int(c) for c in picture]
-
-
 def sprites(columns, bands, rows=None, table=ROWS):
     """(x, y, 21 rows) per cell, in numbering order; row r of cell k is table[(k + r) % len(table)]."""
     return [(24 * (k % columns), 21 * (k // columns), rows or [table[(k + r) % len(table)] for r in range(21)])
@@ -48,7 +44,7 @@ def sprites(columns, bands, rows=None, table=ROWS):
 
 def grid(columns, bands, rows=None, table=ROWS):
     cells = sprites(columns, bands, rows, table)
-    return [sum((indexes(cells[band * columns + c][2][r][0]) for c in range(columns)), [])
+    return [sum(([0 if p == "." else int(p) for p in cells[band * columns + c][2][r][0]] for c in range(columns)), [])
             for band in range(bands) for r in range(21)]
 
 
@@ -82,7 +78,7 @@ def pack(picture, bits):
 
 
 def bmp(picture=(), width=None, height=None, *, bits=8, compression=0, clr_used=None, palette=None,
-        info_size=40, top_down=False, off_bits=None, gap=0, pixels=None,
+        info_size=40, top_down=False, size_image=None, off_bits=None, width_field=None, gap=0, pixels=None,
         rgb=None, masks=b""):
     """A BMP file of a grid (top row first); each keyword sets one detail of a well-formed file. rgb: the
     palette's colours as 0xRRGGBB; masks: bytes after a 40-byte info header (or in a larger one)."""
@@ -95,8 +91,9 @@ def bmp(picture=(), width=None, height=None, *, bits=8, compression=0, clr_used=
     table = b"".join(struct.pack("<I", v) for v in rgb)
     extra = masks + bytes(info_size - 40 - len(masks)) if info_size > 40 else masks
     start = 14 + 40 + len(extra) + len(table) + gap
-    info = struct.pack("<iiihhiiiiii", info_size, width, -height if top_down else height, 1, bits, compression,
-                       len(pixels), 2835, 2835, clr_used, 0)
+    info = struct.pack("<iiihhiiiiii", info_size, width if width_field is None else width_field,
+                       -height if top_down else height, 1, bits, compression,
+                       len(pixels) if size_image is None else size_image, 2835, 2835, clr_used, 0)
     header = b"BM" + struct.pack("<iii", start + len(pixels), 0, start if off_bits is None else off_bits)
     return header + info + extra + table + b"\xee" * gap + pixels
 

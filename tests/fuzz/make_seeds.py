@@ -2,29 +2,30 @@
 """Writes AFL seed sheets and the BMP dictionary: make_seeds.py SEED_DIR DICT_FILE"""
 import os, struct, sys
 
-def bmp(w=48, h=42, px=None, bits=8, comp=0, clr=4, pal=None, info=40, top=False, size=None, wf=None):
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+from sheets import CHANNELS, PEPTO, blank_png, bmp as sheet, png  # noqa: E402
+
+
+def bmp(w=48, h=42, px=None, **more):
+    """A sheet of colour indexes 0-3 in the tests' own BMP writer; more: its keywords."""
     px = bytes((x * 7 + y * 3 + x // 24 * 5) % 4 for y in range(h) for x in range(w)) if px is None else px
-    pal = bytes(4 * (clr if pal is None else pal))
-    head = struct.pack("<iiihhiiiiii", info, w if wf is None else wf, -h if top else h, 1, bits, comp,
-                       len(px) if size is None else size, 2835, 2835, clr, 0) + bytes(info - 40)
-    start = 14 + len(head) + len(pal)
-    return b"BM" + struct.pack("<iii", start + len(px), 0, start) + head + pal + px
+    return sheet(width=w, height=h, pixels=px, **more)
+
 
 bad = bytes([4, 7, 128, 254, 255]) + bytes(24 * 21 - 5)
 seeds = {
-    "24x21": bmp(24, 21), "48x42": bmp(), "top-down": bmp(top=True), "info-108": bmp(info=108),
-    "info-124": bmp(info=124), "clr-0": bmp(clr=0), "clr-256": bmp(clr=256), "clr-300": bmp(clr=300, pal=0),
-    "clr-minus-1": bmp(clr=-1, pal=0), "size-0": bmp(size=0), "short": bmp(px=bytes([2]) * 100),
+    "24x21": bmp(24, 21), "48x42": bmp(), "top-down": bmp(top_down=True), "info-108": bmp(info_size=108),
+    "info-124": bmp(info_size=124), "clr-0": bmp(clr_used=0), "clr-256": bmp(clr_used=256),
+    "clr-300": bmp(clr_used=300, palette=0),
+    "clr-minus-1": bmp(clr_used=-1, palette=0), "size-0": bmp(size_image=0), "short": bmp(px=bytes([2]) * 100),
     "bad-colours": bmp(24, 21, px=bad), "index-255": bmp(24, 21, px=bytes([255, 3]) * 252),
     "one-colour": bmp(24, 21, px=bytes(504)), "4-bit": bmp(24, 21, bits=4), "24-bit": bmp(24, 21, bits=24),
-    "rle8": bmp(24, 21, comp=1), "width-40": bmp(40, 21), "width-minus-24": bmp(24, 21, wf=-24),
+    "rle8": bmp(24, 21, compression=1), "width-40": bmp(40, 21), "width-minus-24": bmp(24, 21, width_field=-24),
     "huge-claim": bmp(24000, 21000, px=bytes([3]) * 64), "not-bmp": b"PK\x03\x04",
     # 48 x 1376382 pixels of 1 bit in 34 bytes: the header ends after the bit count.
     "short-1-bit": b"BM" + struct.pack("<IIiiiihhi", 0xFFFF00AA, 0x1E000000, 70, 88, 48, 1376382, 1, 1, 0),
 }
-# -colors: a C64 palette in a shuffled order, and the same sheet in every depth (the tests' own BMP writer).
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-from sheets import CHANNELS, PEPTO, blank_png, bmp as sheet, png  # noqa: E402
+# -colors: a C64 palette in a shuffled order, and the same sheet in every depth.
 order = [9, 4, 0, 15, 13, 2, 11, 7, 1, 14, 5, 3, 8, 12, 10, 6]
 colors = [[(0, 11, [2, 6][x // 24], 1)[(x // 2 + y) % 4] for x in range(48)] for y in range(42)]
 indexes = [[order.index(c) for c in row] for row in colors]
@@ -61,7 +62,7 @@ seeds.update({"png-" + name: blank_png(*size, *form, palette=PEPTO[:4] * (form[0
               for name, size, form in (
     ("gigapixel-adam7", (1272, 844137), (0, 1)), ("gigapixel-rgba16", (1272, 844137), (6, 16)),
     ("2-29-pixels", (1272, 422079), (3, 2)), ("widest-rgba16", (widest, 21), (6, 16)))})
-seeds["widest-32-bit"] = bmp(widest, 21, px=bytes(4096), bits=32, clr=0)
+seeds["widest-32-bit"] = bmp(widest, 21, px=bytes(4096), bits=32, clr_used=0)
 words = {"BM": b"BM"}
 for name, value in [("w24", 24), ("w48", 48), ("w4800", 4800), ("wm24", -24), ("h21", 21), ("h42", 42),
                     ("hm21", -21), ("h4200", 4200), ("i108", 108), ("i124", 124), ("c256", 256), ("c257", 257),

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
-#include <numeric>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,8 +18,8 @@
 namespace {
 
 const Text kNoData = "> Exit program... No data converted.";
-const Text kBadWidth = "Error: Wromg bitmap width. Bitmap width must be a multiple of 24.";
 const Text kBadHeight = "Error: Wromg bitmap hight. Bitmap hight must be a multiple of 21.";
+const Text kBadWidth = "Error: Wromg bitmap width. Bitmap width must be a multiple of 24.";
 const Text kBadPalette = "> Error: Bitmap palette size is invalid.";
 const Text kTooLarge = "> Error: Bitmap is too large.";
 constexpr SheetOptions kIndexes{false, false};
@@ -29,35 +28,6 @@ constexpr SheetOptions kColors{true, false};
 std::string Scanning(std::int64_t bytes)
 {
     return "> Scanning " + std::to_string(bytes) + " bytes of pixeldata...";
-}
-
-// A BMP file: every field as in a well-formed 8-bit sheet of 48 x 42 pixels
-// unless a case sets it; biSizeImage is the pixels' size unless set.
-struct Bmp {
-    std::int32_t width = 48;
-    std::int32_t height = 42; // negative: rows stored top row first
-    std::int16_t bits = 8;
-    std::int32_t compression = 0;
-    std::int32_t clrUsed = 4;
-    std::int32_t paletteEntries = 4; // as stored, whatever biClrUsed says
-    std::int32_t infoSize = 40;
-    std::optional<std::int32_t> sizeImage;
-    std::string pixels = std::string(2016, '\2');
-    std::string masks; // after a 40-byte info header, or in a larger one
-};
-
-std::string BmpFile(const Bmp& bmp)
-{
-    std::string info = LittleEndian(bmp.infoSize, 4) + LittleEndian(bmp.width, 4) + LittleEndian(bmp.height, 4) +
-                       LittleEndian(1, 2) + LittleEndian(bmp.bits, 2) + LittleEndian(bmp.compression, 4) +
-                       LittleEndian(bmp.sizeImage.value_or(std::ssize(bmp.pixels)), 4) +
-                       LittleEndian(2835, 4) + LittleEndian(2835, 4) + LittleEndian(bmp.clrUsed, 4) +
-                       LittleEndian(0, 4) + bmp.masks;
-    info.resize(std::max<std::size_t>(info.size(), static_cast<std::size_t>(bmp.infoSize)));
-    const std::string palette(4 * static_cast<std::size_t>(bmp.paletteEntries), '\0');
-    const std::int64_t start = 14 + std::ssize(info) + std::ssize(palette);
-    return "BM" + LittleEndian(start + std::ssize(bmp.pixels), 4) + LittleEndian(0, 4) + LittleEndian(start, 4) +
-           info + palette + bmp.pixels;
 }
 
 // What the reader made of a file named a.bmp: the lines it printed, then its
@@ -121,8 +91,8 @@ TEST(SheetReader, BmpHeaders)
          {"Error: Wromg bitmap format. Use only UNCOMPRESSED 256color files."}},
         {"width 40", BmpFile({.width = 40, .pixels = std::string(1680, '\0')}), kIndexes, {kBadWidth}},
         {"width before height", BmpFile({.width = 40, .height = 20, .pixels = ""}), kIndexes, {kBadWidth}},
-        {"height 20", BmpFile({.height = 20, .pixels = std::string(960, '\0')}), kIndexes, {kBadHeight}},
-        {"height -20", BmpFile({.height = -20, .pixels = ""}), kIndexes, {kBadHeight}},
+        {"height 20", BmpFile({.height = 20}), kIndexes, {kBadHeight}},
+        {"height -20", BmpFile({.height = -20}), kIndexes, {kBadHeight}},
         {"negative width", BmpFile({.width = -48}), kIndexes, {"> Error: Negative bitmap width is not supported."}},
         {"negative width of a bad multiple", BmpFile({.width = -40}), kIndexes, {kBadWidth}},
         {"a 4-bit picture", BmpFile({.bits = 4, .clrUsed = 16, .paletteEntries = 16, .pixels = std::string(1008, 0)}),
@@ -132,7 +102,6 @@ TEST(SheetReader, BmpHeaders)
          kIndexes, {kBadPalette}},
         {"biClrUsed -1", BmpFile({.clrUsed = -1, .paletteEntries = 0}), kIndexes, {kBadPalette}},
         {"biClrUsed 257", BmpFile({.clrUsed = 257}), kIndexes, {kBadPalette}},
-        {"biSizeImage 0 shown as it is", BmpFile({.sizeImage = 0}), kIndexes, {Scanning(0), "48 x 42"}},
         {"biSizeImage -5 shown as it is", BmpFile({.sizeImage = -5}), kIndexes, {Scanning(-5), "48 x 42"}},
         {"more than 2147483647 pixels", BmpFile({.width = 48000, .height = 46998, .pixels = std::string(64, 0)}),
          kIndexes, {kTooLarge}},
@@ -228,20 +197,17 @@ std::vector<Text> Damaged(const Text& why, const std::vector<Text>& first = {})
 TEST(SheetReader, PngHeaders)
 {
     const std::string good = PngFile({});
-    std::string counting(40, '\0'); // a zlib stream header, then the bytes 0 to 39
-    std::iota(counting.begin(), counting.end(), '\0');
     const std::string rows = std::string(504 + 42, '\0');
     const std::string broken = Compressed(rows).substr(0, Compressed(rows).size() - 1) + "?";
     const std::string bigText = Chunk("zTXt", std::string("Comment\0\0", 9) + Compressed(std::string(17 << 20, 0), 9));
     const SheetCase cases[] = {
-        {"read as it is", good, kIndexes, {Scanning(504), "48 x 42"}},
         {"signature copied as text", std::string(good).replace(4, 2, "\n"), kIndexes,
          Damaged("its signature is wrong (was it copied as text?)")},
         {"header of a size its checksum denies", std::string(good).replace(16, 8, BigEndian(24000) + BigEndian(21000)),
          kIndexes, Damaged("the checksum (CRC) of a chunk is wrong")},
         {"cut short", good.substr(0, good.size() - 20), kIndexes, Damaged("it ends too early")},
         {"without IEND", good.substr(0, good.size() - 12), kIndexes, Damaged("it ends too early", {Scanning(504)})},
-        {"broken compressed data", PngFile({.idat = "x\x9c" + counting}), kIndexes,
+        {"broken compressed data", PngFile({.idat = "x\x9c" + std::string(40, '\0')}), kIndexes,
          Damaged("its compressed picture data is broken")},
         {"compressed data of a wrong checksum", PngFile({.idat = broken}), kIndexes,
          Damaged("its compressed picture data is broken", {Scanning(504)})},

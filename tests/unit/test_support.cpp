@@ -1,5 +1,6 @@
 #include "test_support.hpp"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -65,4 +66,18 @@ std::string LittleEndian(std::int64_t value, int bytes)
         text += static_cast<char>(value >> 8 * place & 0xFF);
     }
     return text;
+}
+
+std::string BmpFile(const Bmp& bmp)
+{
+    std::string info = LittleEndian(bmp.infoSize, 4) + LittleEndian(bmp.width, 4) + LittleEndian(bmp.height, 4) +
+                       LittleEndian(1, 2) + LittleEndian(bmp.bits, 2) + LittleEndian(bmp.compression, 4) +
+                       LittleEndian(bmp.sizeImage.value_or(std::ssize(bmp.pixels)), 4) +
+                       LittleEndian(2835, 4) + LittleEndian(2835, 4) + LittleEndian(bmp.clrUsed, 4) +
+                       LittleEndian(0, 4) + bmp.masks;
+    info.resize(std::max<std::size_t>(info.size(), static_cast<std::size_t>(bmp.infoSize)));
+    const std::string palette(4 * static_cast<std::size_t>(bmp.paletteEntries), '\0');
+    const std::int64_t start = 14 + std::ssize(info) + std::ssize(palette);
+    return "BM" + LittleEndian(start + std::ssize(bmp.pixels), 4) + LittleEndian(0, 4) + LittleEndian(start, 4) +
+           info + palette + bmp.pixels;
 }

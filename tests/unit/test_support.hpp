@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 // A fresh folder, removed again with the object.
@@ -21,3 +22,20 @@ void RedirectStandardInput(const std::string& bytes);
 
 // The low bytes of value, least significant first.
 std::string LittleEndian(std::int64_t value, int bytes);
+
+// A BMP file: every field as in a well-formed 8-bit sheet of 48 x 42 pixels
+// unless a case sets it; biSizeImage is the pixels' size unless set.
+struct Bmp {
+    std::int32_t width = 48;
+    std::int32_t height = 42; // negative: rows stored top row first
+    std::int16_t bits = 8;
+    std::int32_t compression = 0;
+    std::int32_t clrUsed = 4;
+    std::int32_t paletteEntries = 4; // as stored, whatever biClrUsed says
+    std::int32_t infoSize = 40;
+    std::optional<std::int32_t> sizeImage;
+    std::string pixels = std::string(2016, '\2');
+    std::string masks; // after a 40-byte info header, or in a larger one
+};
+
+std::string BmpFile(const Bmp& bmp);
