@@ -79,62 +79,63 @@ std::vector<Text> NoData(const Text& line)
     return {line, kNoData, ""};
 }
 
+const Text kInfoHeaderOf = "> Error: Bitmap info header of ";
+const Text kCompressedBy = "> Error: Compressed bitmap (biCompression ";
+const Text kBlackRead = "> Color 0 (black): 000000";
+const SheetCase kBmpCases[] = {
+    {"an empty file", "", kIndexes, {"> Error: BITMAPHEADER check failed."}},
+    {"a 13-byte file", "not a bitmap!", kIndexes, {"> Error: BITMAPHEADER check failed."}},
+    {"compression before width", BmpFile({.width = 40, .compression = 1, .pixels = ""}), kIndexes,
+     {"Error: Wromg bitmap format. Use only UNCOMPRESSED 256color files."}},
+    {"width 40", BmpFile({.width = 40, .pixels = std::string(1680, '\0')}), kIndexes, {kBadWidth}},
+    {"width before height", BmpFile({.width = 40, .height = 20, .pixels = ""}), kIndexes, {kBadWidth}},
+    {"height 20", BmpFile({.height = 20}), kIndexes, {kBadHeight}},
+    {"height -20", BmpFile({.height = -20}), kIndexes, {kBadHeight}},
+    {"negative width", BmpFile({.width = -48}), kIndexes, {"> Error: Negative bitmap width is not supported."}},
+    {"negative width of a bad multiple", BmpFile({.width = -40}), kIndexes, {kBadWidth}},
+    {"a 4-bit picture", BmpFile({.bits = 4, .clrUsed = 16, .paletteEntries = 16, .pixels = std::string(1008, 0)}),
+     kIndexes, {Scanning(1008), "> Error. Source bitmap has only 16 colors.", "> Please use 256color pics only.",
+                kNoData, ""}},
+    {"biClrUsed 300 before compression", BmpFile({.compression = 1, .clrUsed = 300, .paletteEntries = 0}),
+     kIndexes, {kBadPalette}},
+    {"biClrUsed -1", BmpFile({.clrUsed = -1, .paletteEntries = 0}), kIndexes, {kBadPalette}},
+    {"biClrUsed 257", BmpFile({.clrUsed = 257}), kIndexes, {kBadPalette}},
+    {"biSizeImage -5 shown as it is", BmpFile({.sizeImage = -5}), kIndexes, {Scanning(-5), "48 x 42"}},
+    {"more than 2147483647 pixels", BmpFile({.width = 48000, .height = 46998, .pixels = std::string(64, 0)}),
+     kIndexes, {kTooLarge}},
+    {"too large before the depth", BmpFile({.width = 24000, .height = 21000, .bits = 4, .pixels = ""}),
+     kIndexes, {kTooLarge}},
+    {"height -2147483646 in a tiny file", BmpFile({.width = 24, .height = -2147483646, .pixels = ""}), kIndexes,
+     {kTooLarge}},
+    // Exactly 16777216 missing pixels are read as 0, one more is refused: in 440 bytes of 8 bits, and in 18
+    // rows and 8 pixels of 1 and 4 bits.
+    {"8 bits, 440 pixel bytes", Tall(8, 440), kIndexes, {Scanning(440), "24 x 699069"}},
+    {"8 bits, 439 pixel bytes", Tall(8, 439), kIndexes, {kTooLarge}},
+    {"1 bit, 73 pixel bytes", Tall(1, 73), kColors, {Scanning(73), kBlackRead, "24 x 699069"}},
+    {"1 bit, 72 pixel bytes", Tall(1, 72), kColors, {kTooLarge}},
+    {"4 bits, 220 pixel bytes", Tall(4, 220), kColors, {Scanning(220), kBlackRead, "24 x 699069"}},
+    {"4 bits, 219 pixel bytes", Tall(4, 219), kColors, {kTooLarge}},
+    {"34 bytes for 66 million pixels of 1 bit", CutHeader(), kColors, {kTooLarge}},
+    {"width 0 with the largest height", BmpFile({.width = 0, .height = 2147483646, .pixels = ""}), kIndexes,
+     {Scanning(0), "0 x 2147483646"}},
+    {"-colors, 16 bits", BmpFile({.bits = 16}), kColors,
+     NoData("> Error: Bitmap of 16 bits per pixel is not supported; use 1, 4, 8, 24 or 32.")},
+    {"-colors, RLE8", BmpFile({.compression = 1}), kColors,
+     NoData(kCompressedBy + "1) is not supported; save it uncompressed.")},
+    {"-colors, 24-bit bit fields", BmpFile({.bits = 24, .compression = 3}), kColors,
+     NoData(kCompressedBy + "3) is not supported; save it uncompressed.")},
+    {"-colors, other masks", BmpFile({.bits = 32, .compression = 3, .masks = std::string(12, '\1')}), kColors,
+     NoData("> Error: Bitmap color masks are not supported; use 8 bits each of red, green and blue.")},
+    {"-colors, a 12-byte info header", BmpFile({.infoSize = 12}), kColors,
+     NoData(kInfoHeaderOf + "12 bytes is not supported; use one of 40 to 124 bytes.")},
+    {"-colors, a 125-byte info header", BmpFile({.infoSize = 125}), kColors,
+     NoData(kInfoHeaderOf + "125 bytes is not supported; use one of 40 to 124 bytes.")},
+    {"-colors, a palette of 257 entries", BmpFile({.bits = 24, .clrUsed = 257}), kColors, {kBadPalette}},
+};
+
 TEST(SheetReader, BmpHeaders)
 {
-    const Text headerOf = "> Error: Bitmap info header of ";
-    const Text compressed = "> Error: Compressed bitmap (biCompression ";
-    const Text black = "> Color 0 (black): 000000";
-    const SheetCase cases[] = {
-        {"an empty file", "", kIndexes, {"> Error: BITMAPHEADER check failed."}},
-        {"a 13-byte file", "not a bitmap!", kIndexes, {"> Error: BITMAPHEADER check failed."}},
-        {"compression before width", BmpFile({.width = 40, .compression = 1, .pixels = ""}), kIndexes,
-         {"Error: Wromg bitmap format. Use only UNCOMPRESSED 256color files."}},
-        {"width 40", BmpFile({.width = 40, .pixels = std::string(1680, '\0')}), kIndexes, {kBadWidth}},
-        {"width before height", BmpFile({.width = 40, .height = 20, .pixels = ""}), kIndexes, {kBadWidth}},
-        {"height 20", BmpFile({.height = 20}), kIndexes, {kBadHeight}},
-        {"height -20", BmpFile({.height = -20}), kIndexes, {kBadHeight}},
-        {"negative width", BmpFile({.width = -48}), kIndexes, {"> Error: Negative bitmap width is not supported."}},
-        {"negative width of a bad multiple", BmpFile({.width = -40}), kIndexes, {kBadWidth}},
-        {"a 4-bit picture", BmpFile({.bits = 4, .clrUsed = 16, .paletteEntries = 16, .pixels = std::string(1008, 0)}),
-         kIndexes, {Scanning(1008), "> Error. Source bitmap has only 16 colors.", "> Please use 256color pics only.",
-                    kNoData, ""}},
-        {"biClrUsed 300 before compression", BmpFile({.compression = 1, .clrUsed = 300, .paletteEntries = 0}),
-         kIndexes, {kBadPalette}},
-        {"biClrUsed -1", BmpFile({.clrUsed = -1, .paletteEntries = 0}), kIndexes, {kBadPalette}},
-        {"biClrUsed 257", BmpFile({.clrUsed = 257}), kIndexes, {kBadPalette}},
-        {"biSizeImage -5 shown as it is", BmpFile({.sizeImage = -5}), kIndexes, {Scanning(-5), "48 x 42"}},
-        {"more than 2147483647 pixels", BmpFile({.width = 48000, .height = 46998, .pixels = std::string(64, 0)}),
-         kIndexes, {kTooLarge}},
-        {"too large before the depth", BmpFile({.width = 24000, .height = 21000, .bits = 4, .pixels = ""}),
-         kIndexes, {kTooLarge}},
-        {"height -2147483646 in a tiny file", BmpFile({.width = 24, .height = -2147483646, .pixels = ""}), kIndexes,
-         {kTooLarge}},
-        // Exactly 16777216 missing pixels are read as 0, one more is refused: in 440 bytes of 8 bits, and in 18
-        // rows and 8 pixels of 1 and 4 bits.
-        {"8 bits, 440 pixel bytes", Tall(8, 440), kIndexes, {Scanning(440), "24 x 699069"}},
-        {"8 bits, 439 pixel bytes", Tall(8, 439), kIndexes, {kTooLarge}},
-        {"1 bit, 73 pixel bytes", Tall(1, 73), kColors, {Scanning(73), black, "24 x 699069"}},
-        {"1 bit, 72 pixel bytes", Tall(1, 72), kColors, {kTooLarge}},
-        {"4 bits, 220 pixel bytes", Tall(4, 220), kColors, {Scanning(220), black, "24 x 699069"}},
-        {"4 bits, 219 pixel bytes", Tall(4, 219), kColors, {kTooLarge}},
-        {"34 bytes for 66 million pixels of 1 bit", CutHeader(), kColors, {kTooLarge}},
-        {"width 0 with the largest height", BmpFile({.width = 0, .height = 2147483646, .pixels = ""}), kIndexes,
-         {Scanning(0), "0 x 2147483646"}},
-        {"-colors, 16 bits", BmpFile({.bits = 16}), kColors,
-         NoData("> Error: Bitmap of 16 bits per pixel is not supported; use 1, 4, 8, 24 or 32.")},
-        {"-colors, RLE8", BmpFile({.compression = 1}), kColors,
-         NoData(compressed + "1) is not supported; save it uncompressed.")},
-        {"-colors, 24-bit bit fields", BmpFile({.bits = 24, .compression = 3}), kColors,
-         NoData(compressed + "3) is not supported; save it uncompressed.")},
-        {"-colors, other masks", BmpFile({.bits = 32, .compression = 3, .masks = std::string(12, '\1')}), kColors,
-         NoData("> Error: Bitmap color masks are not supported; use 8 bits each of red, green and blue.")},
-        {"-colors, a 12-byte info header", BmpFile({.infoSize = 12}), kColors,
-         NoData(headerOf + "12 bytes is not supported; use one of 40 to 124 bytes.")},
-        {"-colors, a 125-byte info header", BmpFile({.infoSize = 125}), kColors,
-         NoData(headerOf + "125 bytes is not supported; use one of 40 to 124 bytes.")},
-        {"-colors, a palette of 257 entries", BmpFile({.bits = 24, .clrUsed = 257}), kColors, {kBadPalette}},
-    };
-    for (const SheetCase& sheet : cases) {
+    for (const SheetCase& sheet : kBmpCases) {
         EXPECT_EQ(Read(sheet.file, sheet.options), sheet.lines) << sheet.name;
     }
 }
