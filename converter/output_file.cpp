@@ -48,9 +48,9 @@ void WriteSpriteRecords(FileHandle file, const SpriteTable& table, bool withAttr
 {
     // Each sprite's 64 bytes go to the buffer in one piece.
     std::uint8_t record[kSpriteDataBytes + 1];
-    for (const SpriteCell& cell : table.cells) {
-        std::copy(cell.data.begin(), cell.data.end(), record);
-        record[kSpriteDataBytes] = withAttributes ? cell.attribute : 0;
+    ForEachSprite(table, [&](const SpriteCell&, const Sprite& sprite, bool overlaid) {
+        std::copy(sprite.data.begin(), sprite.data.end(), record);
+        record[kSpriteDataBytes] = withAttributes ? AttributeByte(sprite, overlaid) : 0;
         WriteBlock(file, record, sizeof record);
-    }
+    });
 }

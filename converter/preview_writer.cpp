@@ -11,22 +11,6 @@
 
 namespace {
 
-// The sprites of one cell: the one beneath, and the hires one over it, if any.
-struct CellSprites {
-    const SpriteCell* sprite;
-    const SpriteCell* overlay;
-};
-
-// The cells of the table in sheet order, each with its overlay.
-std::vector<CellSprites> CellsOf(const SpriteTable& table)
-{
-    std::vector<CellSprites> cells;
-    for (auto sprite = table.cells.begin(); sprite != table.cells.end(); ++sprite) {
-        cells.push_back({&*sprite, IsOverlaid(*sprite) ? &*++sprite : nullptr}); // left to right
-    }
-    return cells;
-}
-
 // Two pixels of 4 bits in one byte, the left one in the high bits.
 std::uint8_t TwoPixels(std::uint8_t left, std::uint8_t right)
 {
@@ -34,7 +18,7 @@ std::uint8_t TwoPixels(std::uint8_t left, std::uint8_t right)
 }
 
 // Bit pair 0-11 of a row of the sprite's data, from the left.
-unsigned BitPair(const SpriteCell& sprite, std::size_t row, std::size_t pair)
+unsigned BitPair(const Sprite& sprite, std::size_t row, std::size_t pair)
 {
     return unsigned{sprite.data[3 * row + pair / 4]} >> (6 - 2 * (pair % 4)) & 3U;
 }
@@ -42,13 +26,13 @@ unsigned BitPair(const SpriteCell& sprite, std::size_t row, std::size_t pair)
 // One row of a sprite as the C64 shows it, 12 bytes of two pixels: each bit
 // pair of a multicolour sprite as two equal columns, each two bits of a hires
 // one as two columns; an overlay's bits over them in its colour.
-void DrawCellRow(const CellSprites& cell, const SharedColors& colors, std::size_t row,
+void DrawCellRow(const SpriteCell& cell, const SharedColors& colors, std::size_t row,
                  std::span<std::uint8_t, kSpriteWidth / 2> out)
 {
-    const SpriteCell& sprite = *cell.sprite;
-    const std::uint8_t own = OwnColor(sprite);
+    const Sprite& sprite = cell.sprite;
+    const std::uint8_t own = sprite.ownColor;
     const std::uint8_t background = colors.background;
-    const bool multicolor = IsMulticolor(sprite);
+    const bool multicolor = sprite.multicolor;
     const std::uint8_t shown[4] = {
         TwoPixels(background, background), multicolor ? TwoPixels(colors.multicolor1, colors.multicolor1)
                                                        : TwoPixels(background, own),
@@ -62,7 +46,7 @@ void DrawCellRow(const CellSprites& cell, const SharedColors& colors, std::size_
     if (cell.overlay == nullptr) {
         return;
     }
-    const std::uint8_t color = OwnColor(*cell.overlay);
+    const std::uint8_t color = cell.overlay->ownColor;
     pair = 0;
     for (std::uint8_t& two : out) {
         const unsigned bits = BitPair(*cell.overlay, row, pair);
@@ -74,7 +58,7 @@ void DrawCellRow(const CellSprites& cell, const SharedColors& colors, std::size_
 }
 
 // One row of the sheet as 4-bit palette indexes, two pixels a byte.
-void DrawRow(std::span<const CellSprites> band, const SharedColors& colors, std::size_t row,
+void DrawRow(std::span<const SpriteCell> band, const SharedColors& colors, std::size_t row,
              std::vector<std::uint8_t>& out)
 {
     for (std::size_t cell = 0; cell < band.size(); cell += 1) {
@@ -135,13 +119,12 @@ bool Encode(FileHandle& file, const SpriteTable& table)
     if (!StartEncoding(encoder, file, table)) {
         return false;
     }
-    const std::vector<CellSprites> cells = CellsOf(table);
     const std::size_t width = static_cast<std::size_t>(table.sheetWidth); // positive here
     const std::size_t height = static_cast<std::size_t>(table.sheetHeight);
     const std::size_t columns = width / kSpriteWidth;
     std::vector<std::uint8_t> row((width + 1) / 2);
     for (std::size_t y = 0; y < height; y += 1) {
-        DrawRow(std::span(cells).subspan(y / kSpriteHeight * columns, columns), table.colors, y % kSpriteHeight, row);
+        DrawRow(std::span(table.cells).subspan(y / kSpriteHeight * columns, columns), table.colors, y % kSpriteHeight, row);
         const int error = spng_encode_row(encoder, row.data(), row.size());
         // The last row answers SPNG_EOI: the picture is complete and finalized.
         if (!Encoded(error) && !(error == SPNG_EOI && y + 1 == height)) {

@@ -30,41 +30,41 @@ void AppendByteValue(const OutputOptions& options, std::uint8_t value, Text& lin
 
 // A data line into a text the caller keeps, so that its storage is reused; the
 // line is still built whole before it is written.
-void BuildDataLine(const OutputOptions& options, const SpriteCell& cell, std::size_t row, Text& line)
+void BuildDataLine(const OutputOptions& options, const Sprite& sprite, std::size_t row, Text& line)
 {
     line.clear();
     line += '\t';
     line += options.byteDirective;
     line += '\t';
-    AppendByteValue(options, cell.data[3 * row], line);
+    AppendByteValue(options, sprite.data[3 * row], line);
     line += ", ";
-    AppendByteValue(options, cell.data[3 * row + 1], line);
+    AppendByteValue(options, sprite.data[3 * row + 1], line);
     line += ", ";
-    AppendByteValue(options, cell.data[3 * row + 2], line);
+    AppendByteValue(options, sprite.data[3 * row + 2], line);
     line += "\t\t";
     line += options.commentMarker;
     line += ' ';
-    AppendPreviewText(cell, row, line);
+    AppendPreviewText(sprite, row, line);
 }
 
 // The 64th byte of a sprite: 0 to align the next one, or with -colors the
 // SpritePad attribute byte, which holds the sprite's own colour, and names
 // the sprite of an overlay pair that lies over or under this one.
-Text LastByteLine(const OutputOptions& options, MachineWord spriteNumber, const SpriteCell& cell)
+Text LastByteLine(const OutputOptions& options, MachineWord spriteNumber, const Sprite& sprite, bool overlaid)
 {
     if (!options.realColors) {
         return "\t" + options.byteDirective + "\t0\t" + options.commentMarker + " align byte";
     }
     Text line = "\t" + options.byteDirective + "\t";
-    AppendByteValue(options, cell.attribute, line);
-    line += "\t" + options.commentMarker + " sprite color " + ColorText(OwnColor(cell));
+    AppendByteValue(options, AttributeByte(sprite, overlaid), line);
+    line += "\t" + options.commentMarker + " sprite color " + ColorText(sprite.ownColor);
     if (options.hiresSprites) {
         return line;
     }
-    if (!IsMulticolor(cell)) {
+    if (!sprite.multicolor) {
         return line + ", over sprite " + DecimalText(spriteNumber - 1);
     }
-    const Text under = IsOverlaid(cell) ? ", under sprite " + DecimalText(spriteNumber + 1) : "";
+    const Text under = overlaid ? ", under sprite " + DecimalText(spriteNumber + 1) : "";
     return line + ", multicolor" + under;
 }
 
@@ -77,16 +77,17 @@ void EmitLine(const OutputOptions& options, FileHandle file, const Text& line)
     }
 }
 
-void WriteSprite(const OutputOptions& options, FileHandle file, MachineWord spriteNumber, const SpriteCell& cell)
+void WriteSprite(const OutputOptions& options, FileHandle file, MachineWord spriteNumber, const SpriteCell& cell,
+                 const Sprite& sprite, bool overlaid)
 {
     EmitLine(options, file, options.commentMarker + " SPRITE " + DecimalText(spriteNumber) +
                                 "  - Offset: (" + DecimalText(cell.x) + "," + DecimalText(cell.y) + ")");
     Text line;
     for (std::size_t row = 0; row < kSpriteHeight; row += 1) {
-        BuildDataLine(options, cell, row, line);
+        BuildDataLine(options, sprite, row, line);
         EmitLine(options, file, line);
     }
-    EmitLine(options, file, LastByteLine(options, spriteNumber, cell));
+    EmitLine(options, file, LastByteLine(options, spriteNumber, sprite, overlaid));
     WriteLine(file, "");
     if (options.verbose) {
         PrintLine("");
@@ -118,10 +119,10 @@ Refused WriteSourceFile(const OutputOptions& options, const SpriteTable& table)
         EmitLine(options, file, "\t" + options.commentMarker + " " + colors);
     }
     MachineWord spriteNumber = 0;
-    for (const SpriteCell& cell : table.cells) {
-        WriteSprite(options, file, spriteNumber, cell);
+    ForEachSprite(table, [&](const SpriteCell& cell, const Sprite& sprite, bool overlaid) {
+        WriteSprite(options, file, spriteNumber, cell, sprite, overlaid);
         spriteNumber += 1;
-    }
+    });
     if (Refused refused = CloseOutputFile(file, options.sourceOutputFile)) {
         return refused;
     }

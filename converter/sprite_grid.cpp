@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <array>
-#include <optional>
+#include <memory>
 
 #include "runtime/console.hpp"
 
@@ -71,19 +71,19 @@ std::uint8_t ShowHires(CellPixels& pixels, const SharedColors& colors)
 }
 
 // Packs the even columns of every row as bit pairs, leftmost in bits 7-6.
-void EncodeMulticolor(const CellPixels& pixels, SpriteCell& cell)
+void EncodeMulticolor(const CellPixels& pixels, Sprite& sprite)
 {
     for (std::size_t row = 0; row < kSpriteHeight; row += 1) {
         const std::uint8_t* v = &pixels[kSpriteWidth * row];
         for (std::size_t k = 0; k < 3; k += 1) {
-            cell.data[3 * row + k] = static_cast<std::uint8_t>(64 * v[8 * k] + 16 * v[8 * k + 2] +
-                                                               4 * v[8 * k + 4] + v[8 * k + 6]); // at most 255
+            sprite.data[3 * row + k] = static_cast<std::uint8_t>(64 * v[8 * k] + 16 * v[8 * k + 2] +
+                                                                 4 * v[8 * k + 4] + v[8 * k + 6]); // at most 255
         }
     }
 }
 
 // Packs every column of every row as one bit, leftmost in bit 7 (index 1 sets it).
-void EncodeHires(const CellPixels& pixels, SpriteCell& cell)
+void EncodeHires(const CellPixels& pixels, Sprite& sprite)
 {
     for (std::size_t byte = 0; byte < kSpriteDataBytes; byte += 1) {
         const std::uint8_t* v = &pixels[8 * byte];
@@ -91,68 +91,69 @@ void EncodeHires(const CellPixels& pixels, SpriteCell& cell)
         for (std::size_t column = 0; column < 8; column += 1) {
             bits = static_cast<std::uint8_t>(2 * bits + v[column]); // eight bits at most
         }
-        cell.data[byte] = bits;
+        sprite.data[byte] = bits;
     }
 }
 
 // Keeps the values 0-3 the sprite shows for its text picture, four to a byte.
-void KeepPicture(const CellPixels& pixels, SpriteCell& cell)
+void KeepPicture(const CellPixels& pixels, Sprite& sprite)
 {
-    for (std::size_t byte = 0; byte < cell.picture.size(); byte += 1) {
+    for (std::size_t byte = 0; byte < sprite.picture.size(); byte += 1) {
         const std::uint8_t* v = &pixels[4 * byte];
-        cell.picture[byte] = static_cast<std::uint8_t>(64 * v[0] + 16 * v[1] + 4 * v[2] + v[3]); // at most 255
+        sprite.picture[byte] = static_cast<std::uint8_t>(64 * v[0] + 16 * v[1] + 4 * v[2] + v[3]); // at most 255
     }
 }
 
 // -overlay: the hires sprite of one colour over the multicolour one, set
 // wherever the cell has that colour.
-SpriteCell OverlaySprite(CellPixels pixels, std::uint8_t overlay, const SpriteCell& beneath)
+std::unique_ptr<const Sprite> OverlaySprite(CellPixels pixels, std::uint8_t overlay)
 {
-    SpriteCell over{beneath.x, beneath.y, {}, {}, AttributeByte(overlay, false, false)};
+    auto over = std::make_unique<Sprite>();
+    over->ownColor = overlay;
     for (std::uint8_t& pixel : pixels) {
         pixel = pixel == overlay ? 1 : 0;
     }
-    EncodeHires(pixels, over);
-    KeepPicture(pixels, over);
+    EncodeHires(pixels, *over);
+    KeepPicture(pixels, *over);
     return over;
 }
 
-// Adds the sprite of one cell to the table, and its overlay after it.
-void AddSprites(const SpriteOptions& options, const SourceBitmap& bitmap, MachineWord left, MachineWord top,
-                std::uint8_t overlay, SpriteTable& table)
+// The sprite of one cell, and its overlay if it has one.
+SpriteCell MakeCell(const SpriteOptions& options, const SourceBitmap& bitmap, MachineWord left, MachineWord top,
+                    std::uint8_t overlay, const SharedColors& colors)
 {
     CellPixels pixels = CutCell(bitmap, left, top);
-    SpriteCell sprite{left, top, {}, {}, 0};
-    const std::optional<SpriteCell> over =
-        overlay != kNoOverlay ? std::optional(OverlaySprite(pixels, overlay, sprite)) : std::nullopt;
-    const bool hires = options.hiresSprites;
-    if (!options.realColors) {
-        sprite.attribute = AttributeByte(kColorOfNone, !hires, false);
-    } else if (hires) {
-        sprite.attribute = AttributeByte(ShowHires(pixels, table.colors), false, false);
-    } else {
-        sprite.attribute = AttributeByte(ShowMulticolor(pixels, table.colors, overlay), true, over.has_value());
+    // Within the sheet, which has fewer than 2^31 pixels.
+    SpriteCell cell{static_cast<std::int32_t>(left), static_cast<std::int32_t>(top), {}, {}};
+    if (overlay != kNoOverlay) {
+        cell.overlay = OverlaySprite(pixels, overlay);
     }
-    if (hires) {
+    Sprite& sprite = cell.sprite;
+    sprite.multicolor = !options.hiresSprites;
+    if (!options.realColors) {
+        sprite.ownColor = kColorOfNone;
+    } else if (options.hiresSprites) {
+        sprite.ownColor = ShowHires(pixels, colors);
+    } else {
+        sprite.ownColor = ShowMulticolor(pixels, colors, overlay);
+    }
+    if (options.hiresSprites) {
         EncodeHires(pixels, sprite);
     } else {
         EncodeMulticolor(pixels, sprite);
     }
     KeepPicture(pixels, sprite);
-    table.cells.push_back(sprite);
-    if (over) {
-        table.cells.push_back(*over);
-    }
+    return cell;
 }
 
 } // namespace
 
-void AppendPreviewText(const SpriteCell& cell, std::size_t row, Text& text)
+void AppendPreviewText(const Sprite& sprite, std::size_t row, Text& text)
 {
     char characters[kSpriteWidth];
     for (std::size_t column = 0; column < kSpriteWidth; column += 1) {
         const std::size_t pixel = kSpriteWidth * row + column;
-        const unsigned value = unsigned{cell.picture[pixel / 4]} >> (6 - 2 * (pixel % 4)) & 3U;
+        const unsigned value = unsigned{sprite.picture[pixel / 4]} >> (6 - 2 * (pixel % 4)) & 3U;
         characters[column] = value == 0 ? '.' : static_cast<char>('0' + value); // a digit
     }
     text.append(characters, kSpriteWidth);
@@ -174,12 +175,12 @@ Outcome<SpriteTable> ConvertSprites(const SpriteOptions& options, const SourceBi
                        RefusalKind::kUnsupported};
     }
     SpriteTable table{{}, colors, bitmap.width, bitmap.height, bitmap.c64Palette};
-    table.cells.reserve(static_cast<std::size_t>(CountCells(bitmap) + pairs)); // not negative
+    table.cells.reserve(static_cast<std::size_t>(CountCells(bitmap))); // not negative
     std::size_t number = 0;
     for (MachineWord top = 0; top < bitmap.height; top += MachineWord{kSpriteHeight}) {
         for (MachineWord left = 0; left < bitmap.width; left += MachineWord{kSpriteWidth}) {
             const std::uint8_t overlay = number < overlays.size() ? overlays[number] : kNoOverlay;
-            AddSprites(options, bitmap, left, top, overlay, table);
+            table.cells.push_back(MakeCell(options, bitmap, left, top, overlay, colors));
             number += 1;
         }
     }

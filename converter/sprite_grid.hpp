@@ -29,4 +29,4 @@ Outcome<SpriteTable> ConvertSprites(const SpriteOptions& options, const SourceBi
 
 // Appends row 0-20 of the cell drawn as 24 characters: "." for index 0, else
 // the index's digit, odd columns included.
-void AppendPreviewText(const SpriteCell& cell, std::size_t row, Text& text);
+void AppendPreviewText(const Sprite& sprite, std::size_t row, Text& text);

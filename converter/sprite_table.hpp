@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -13,48 +14,41 @@
 
 constexpr std::size_t kSpriteDataBytes = 63;
 
-struct SpriteCell {
-    MachineWord x = 0; // column of the top-left pixel
-    MachineWord y = 0; // row of the top-left pixel, 0 at the top
+// One C64 sprite: its 63 data bytes, what the text picture shows, its own
+// colour and its mode.
+struct Sprite {
     // The values 0-3 that the text picture shows, 24 x row + column, four to a
     // byte, the first in the highest bits.
     std::array<std::uint8_t, kSpriteWidth * kSpriteHeight / 4> picture{};
     std::array<std::uint8_t, kSpriteDataBytes> data{};
-    // As the SpritePad file stores it: see the attribute bits below.
-    std::uint8_t attribute = 0;
+    std::uint8_t ownColor = 0;
+    bool multicolor = false;
 };
 
-// The attribute byte: the sprite's own colour in bits 0-3; bit 4 set for a
-// sprite whose overlay (-overlay) is the next sprite; bit 7 set for a
-// multicolour sprite.
-constexpr std::uint8_t kOwnColorBits = 15;
+// One cell of the sheet: its sprite and, with -overlay, the hires sprite that
+// lies over it, which the files hold right after it. Coordinates below 2^31,
+// as the sheet has fewer pixels.
+struct SpriteCell {
+    std::int32_t x = 0; // column of the top-left pixel
+    std::int32_t y = 0; // row of the top-left pixel, 0 at the top
+    Sprite sprite;
+    std::unique_ptr<const Sprite> overlay; // few cells have one
+};
+
+// The attribute byte as the SpritePad file stores it: the sprite's own colour
+// in bits 0-3; bit 4 set for a sprite whose overlay is the next sprite; bit 7
+// set for a multicolour sprite.
 constexpr std::uint8_t kOverlaidBit = 16;
 constexpr std::uint8_t kMulticolorBit = 128;
 
-constexpr std::uint8_t AttributeByte(std::uint8_t ownColor, bool multicolor, bool overlaid)
+constexpr std::uint8_t AttributeByte(const Sprite& sprite, bool overlaid)
 {
-    return static_cast<std::uint8_t>(ownColor | (multicolor ? kMulticolorBit : 0) | (overlaid ? kOverlaidBit : 0));
-}
-
-constexpr std::uint8_t OwnColor(const SpriteCell& cell)
-{
-    return cell.attribute & kOwnColorBits;
-}
-
-constexpr bool IsMulticolor(const SpriteCell& cell)
-{
-    return (cell.attribute & kMulticolorBit) != 0;
-}
-
-// Whether the next sprite lies over this one.
-constexpr bool IsOverlaid(const SpriteCell& cell)
-{
-    return (cell.attribute & kOverlaidBit) != 0;
+    return static_cast<std::uint8_t>(sprite.ownColor | (sprite.multicolor ? kMulticolorBit : 0) |
+                                     (overlaid ? kOverlaidBit : 0));
 }
 
 struct SpriteTable {
-    // By sprite number: left to right within a band of 21 rows, bands top to
-    // bottom; an overlay right after the sprite beneath it.
+    // Left to right within a band of 21 rows, bands top to bottom.
     std::vector<SpriteCell> cells;
     SharedColors colors;
     // The sheet the sprites were cut from, which the preview shows: its size,
@@ -63,3 +57,15 @@ struct SpriteTable {
     MachineWord sheetHeight = 0;
     std::optional<std::array<Rgb, kC64ColorCount>> c64Palette;
 };
+
+// Calls visit(cell, sprite, overlaid) for every sprite in the order of the
+// files, numbered from 0: each cell's sprite, then its overlay.
+template <typename Visit> void ForEachSprite(const SpriteTable& table, Visit visit)
+{
+    for (const SpriteCell& cell : table.cells) {
+        visit(cell, cell.sprite, cell.overlay != nullptr);
+        if (cell.overlay) {
+            visit(cell, *cell.overlay, false);
+        }
+    }
+}
