@@ -9,6 +9,7 @@
 #include "converter/assignment.hpp"
 #include "converter/c64_colors.hpp"
 #include "converter/color_choice.hpp"
+#include "tests/unit/test_support.hpp"
 
 namespace {
 
@@ -19,23 +20,6 @@ std::int64_t CostOf(const CostMatrix& costs, const std::vector<std::size_t>& col
         cost += costs[row].at(columns.at(row));
     }
     return cost;
-}
-
-// One band of cells, each of 21 rows alike: a hexadecimal digit per pixel, t for a transparent one.
-SourceBitmap Band(const std::vector<std::string>& cells)
-{
-    SourceBitmap bitmap;
-    bitmap.width = static_cast<MachineWord>(24 * cells.size());
-    bitmap.height = 21;
-    for (int row = 0; row < 21; row += 1) {
-        for (const std::string& cell : cells) {
-            for (const char pixel : cell) {
-                const auto digit = static_cast<std::uint8_t>(std::string("0123456789abcdef").find(pixel));
-                bitmap.pixels.push_back(pixel == 't' ? kTransparent : digit);
-            }
-        }
-    }
-    return bitmap;
 }
 
 } // namespace

@@ -34,14 +34,9 @@ std::string Scanning(std::int64_t bytes)
 // refusal's lines or the plane's size as "W x H".
 std::vector<Text> Read(const std::string& bytes, SheetOptions options, const Text& name = "a.bmp")
 {
-    std::vector<MemoryFile> volume{{name, {bytes.begin(), bytes.end()}}};
-    ConsoleCapture console;
-    UseMemoryFiles(&volume);
-    CaptureConsole(&console);
+    const InMemory memory({{name, {bytes.begin(), bytes.end()}}});
     const Outcome<SourceBitmap> outcome = LoadSourceBitmap(name, options);
-    CaptureConsole(nullptr);
-    UseMemoryFiles(nullptr);
-    std::vector<Text> lines = console.lines;
+    std::vector<Text> lines = memory.console.lines;
     if (const Refusal* refusal = RefusalOf(outcome)) {
         lines.insert(lines.end(), refusal->lines.begin(), refusal->lines.end());
     } else {

@@ -81,3 +81,30 @@ std::string BmpFile(const Bmp& bmp)
     return "BM" + LittleEndian(start + std::ssize(bmp.pixels), 4) + LittleEndian(0, 4) + LittleEndian(start, 4) +
            info + palette + bmp.pixels;
 }
+
+SourceBitmap Band(const std::vector<std::string>& cells)
+{
+    SourceBitmap bitmap{static_cast<MachineWord>(24 * cells.size()), 21, {}, false, {}};
+    for (int row = 0; row < 21; row += 1) {
+        for (const std::string& cell : cells) {
+            for (const char pixel : cell) {
+                const auto digit = static_cast<std::uint8_t>(std::string("0123456789abcdef").find(pixel));
+                bitmap.pixels.push_back(pixel == 't' ? kTransparent : digit);
+                bitmap.multicolorFound = bitmap.multicolorFound || (pixel == '2' || pixel == '3');
+            }
+        }
+    }
+    return bitmap;
+}
+
+InMemory::InMemory(std::vector<MemoryFile> volume) : files(std::move(volume))
+{
+    UseMemoryFiles(&files);
+    CaptureConsole(&console);
+}
+
+InMemory::~InMemory()
+{
+    CaptureConsole(nullptr);
+    UseMemoryFiles(nullptr);
+}

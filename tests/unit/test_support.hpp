@@ -5,6 +5,11 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
+
+#include "converter/picture.hpp"
+#include "runtime/console.hpp"
+#include "runtime/files.hpp"
 
 // A fresh folder, removed again with the object.
 struct TemporaryFolder {
@@ -39,3 +44,15 @@ struct Bmp {
 };
 
 std::string BmpFile(const Bmp& bmp);
+
+// One band of cells, each of 21 rows alike: a hexadecimal digit per pixel, t
+// for a transparent one; a digit above 1 is a multicolour index.
+SourceBitmap Band(const std::vector<std::string>& cells);
+
+// While it lives, the console's lines and the files go to memory.
+struct InMemory {
+    explicit InMemory(std::vector<MemoryFile> volume = {});
+    ~InMemory();
+    ConsoleCapture console;
+    std::vector<MemoryFile> files;
+};
