@@ -76,6 +76,15 @@ TEST(ChooseColors, TheFirstChoiceThatConvertsEveryCell)
         std::vector<std::size_t> unfit;
     } cases[] = {
         {"the most pixels, then the lower numbers", {"000000000000000000112233"}, {}, false, {0, 1, 2}, {none}, {}},
+        {"ties to the lower numbers", {"339922553399225533992255"}, {}, false, {2, 3, 5}, {none}, {}},
+        {"two colours: multicolour 2 the lowest number left", {"777777776666666677777777"}, {}, false, {7, 6, 0},
+         {none}, {}},
+        {"the multicolour of more cells first", {"001111111111116666666600", "002222666666666666666600"}, {}, false,
+         {6, 0, 1}, {none, none}, {}},
+        {"the most pixels need not be the background", {"222222222222222222222200", "0000bb116666000000000000"}, {},
+         false, {0, 6, 1}, {none, none}, {}},
+        {"the background has the most pixels, not the most cells", {"222222222222222222222200",
+         "000000000000000000111111"}, {}, false, {2, 0, 1}, {none, none}, {}},
         {"the pair of the most cells, both counted", {"000000000000000011119999", "000000000000111155559999",
          "000000000000000000009999", "000000000000000000009999"}, {}, false, {0, 9, 1}, {none, none, none, none}, {}},
         {"the first that converts the most", {"000000000000000000112233", "000000000000112233445566"}, {}, false,

@@ -2,9 +2,9 @@
 // pixels in, its data bytes, text picture, colour and overlay out; sprites in,
 // the preview's palette indexes out.
 #include <gtest/gtest.h>
-#include <spng.h>
 
 #include "converter/preview_writer.hpp"
+#include "converter/sheet_reader.hpp"
 #include "converter/sprite_grid.hpp"
 #include "tests/unit/test_support.hpp"
 
@@ -53,24 +53,6 @@ TEST(SpriteGrid, EncodesCells)
     EXPECT_EQ(RefusalOf(refused)->kind, RefusalKind::kUnsupported);
 }
 
-// The preview's rows as hexadecimal palette indexes.
-std::vector<std::string> PreviewRows(const std::vector<std::uint8_t>& png)
-{
-    spng_ctx* decoder = spng_ctx_new(0);
-    spng_set_png_buffer(decoder, png.data(), png.size());
-    spng_ihdr header{};
-    spng_get_ihdr(decoder, &header);
-    std::vector<std::uint8_t> packed(header.height * ((header.width + 1) / 2));
-    EXPECT_EQ(spng_decode_image(decoder, packed.data(), packed.size(), SPNG_FMT_PNG, 0), 0);
-    spng_ctx_free(decoder);
-    std::vector<std::string> rows(header.height);
-    for (std::size_t pixel = 0; pixel < std::size_t{header.width} * header.height; pixel += 1) {
-        const std::uint8_t two = packed[pixel / 2];
-        rows[pixel / header.width] += "0123456789ABCDEF"[pixel % 2 == 0 ? two >> 4 : two & 15];
-    }
-    return rows;
-}
-
 TEST(PreviewWriter, DrawsWhatTheC64Shows)
 {
     // A multicolour sprite of colour 2 under an overlay of colour 1, beside a hires sprite of colour 7.
@@ -89,10 +71,16 @@ TEST(PreviewWriter, DrawsWhatTheC64Shows)
     const InMemory memory;
     EXPECT_FALSE(WritePreviewFile(options, table));
     EXPECT_EQ(memory.console.lines, std::vector<Text>({"> Saving preview: p.png", "> ...done!", ""}));
-    const std::vector<std::string> rows = PreviewRows(memory.files.at(0).bytes);
-    ASSERT_EQ(rows.size(), 21U);
+    // Read back as C64 colours: its palette is a C64 palette.
+    const SourceBitmap shown = std::get<SourceBitmap>(LoadSourceBitmap("p.png", {true, false}));
+    ASSERT_EQ(shown.pixels.size(), 48U * 21);
+    std::string rows[2];
+    for (std::size_t x = 0; x < 48; x += 1) {
+        rows[0] += "0123456789ABCDEF"[shown.pixels[x]];
+        rows[1] += "0123456789ABCDEF"[shown.pixels[20 * 48 + x]];
+    }
     EXPECT_EQ(rows[0], "10BB22C100BB22CC00BB22CC707007077070070770700707");
-    EXPECT_EQ(rows[20], "10BB22C100BB22CC00BB22CC000077770000777700007777");
+    EXPECT_EQ(rows[1], "10BB22C100BB22CC00BB22CC000077770000777700007777");
 }
 
 } // namespace
