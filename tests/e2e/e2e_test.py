@@ -378,17 +378,6 @@ CASES = [
     for name, args, shared, bitmap in (("no choice converts every sprite", [], SHARED, sheet(TWO_OWN)),
                                        ("-mc fixed, no choice", ["-mc", "1,11"], (0, 1, 11), sheet(TWO_OWN, bits=24)))
 ] + [
-    # A 4-bit greyscale sheet: 16 greys are no C64 palette, each grey goes to the nearest of the five C64 greys.
-    case("-colors, 16 greys", COLORS, scan(252) + [
-        "> Color 0 (black): 000000, 111111", "> Color 1 (white): EEEEEE, FFFFFF",
-        "> Color 11 (dark grey): 222222, 333333, 444444, 555555", "> Color 12 (grey): 666666, 777777, 888888",
-        "> Color 15 (light grey): 999999, AAAAAA, BBBBBB, CCCCCC and 1 more",
-        "> Error: No choice of shared colors converts all 1 sprites; this one converts 0:",
-        "> Colors: background 11 (dark grey), multicolor 1: 12 (grey), multicolor 2: 15 (light grey)",
-        "> Error: Sprite 0 (X0,Y0) has 2 colors of its own: 0 (black), 1 (white)"] + EXIT, {"a.bmp": bmp(
-            [[(x // 2 + 12 * (y % 2)) % 16 for x in range(24)] for y in range(21)], bits=4,
-            rgb=[0x111111 * k for k in range(16)])}),
-] + [
     case("-colors, no sprites: " + name, COLORS, scan(0) + [
         "> Colors: background 0 (black), multicolor 1: 1 (white), multicolor 2: 2 (red)", scan(0, 0)[1]] + wrote(
         "out.asm") + saved("o.spr", "with the sheet's colors"), {"a.bmp": bmp(width=width, height=height, bits=32)},

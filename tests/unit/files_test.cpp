@@ -132,15 +132,3 @@ TEST(FileService, RefusedOpensNullAndClosedHandles)
     EXPECT_EQ(std::filesystem::status(folder.PathOf("made")).permissions(), std::filesystem::perms(0644));
 #endif
 }
-
-TEST(FileService, CloseAllFilesFlushesEveryFile)
-{
-    TemporaryFolder folder;
-    const FileHandle first = CreateOutputFile(folder.PathOf("first"));
-    const FileHandle second = CreateOutputFile(folder.PathOf("second"));
-    WriteLine(first, "one");
-    WriteLine(second, "two");
-    CloseAllFiles();
-    EXPECT_EQ(ReadWholeFile(folder.PathOf("first")) + ReadWholeFile(folder.PathOf("second")), "one\r\ntwo\r\n");
-    EXPECT_EQ(WriteLine(first, "late"), 0U);
-}
