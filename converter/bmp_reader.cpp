@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "color_pixels.hpp"
 #include "runtime/console.hpp"
 
 namespace {
@@ -160,8 +159,9 @@ Refused ReadColorMasks(BmpReader& reader)
     return {};
 }
 
-// -colors: the palette's colours, all entries of it when biClrUsed is 0.
-Refused ReadPaletteColors(BmpReader& reader, std::vector<Rgb>& palette)
+// -colors: the palette's colours, all entries of it when biClrUsed is 0; a
+// BMP marks none of them transparent.
+Refused ReadPaletteColors(BmpReader& reader, Palette& palette)
 {
     const std::int32_t bits = reader.header.biBitCount;
     const std::int32_t used = reader.header.biClrUsed;
@@ -171,31 +171,41 @@ Refused ReadPaletteColors(BmpReader& reader, std::vector<Rgb>& palette)
     }
     for (std::int32_t entry = 0; entry < entries; entry += 1) {
         const Rgb blueGreenRed = static_cast<Rgb>(ReadInt32(reader.sheet.file)); // the same 32 bits
-        palette.push_back(blueGreenRed & 0xFFFFFF);
+        palette.colors.push_back(blueGreenRed & 0xFFFFFF);
     }
+    palette.transparent.resize(palette.colors.size());
     reader.position += 4 * entries;
     return {};
 }
 
 // -colors: the format checked, the masks and the palette read.
-Refused ReadColorHeaders(BmpReader& reader, std::vector<Rgb>& palette)
+Refused ReadColorHeaders(BmpReader& reader, Palette& palette)
 {
     Refused refused = CheckColorFormat(reader);
     refused = refused ? refused : ReadColorMasks(reader);
     return refused ? refused : ReadPaletteColors(reader, palette);
 }
 
+// How a row is handed over: 8-bit colour indexes, or with -colors the
+// picture's own indexes or colours.
+RowFormat RowFormatOf(const BmpReader& reader)
+{
+    const std::size_t bits = static_cast<std::size_t>(StoredBits(reader)); // 1 to 32 here
+    return {bits, bits > 8, bits == 32 ? kBlueGreenRedUnused : kBlueGreenRed};
+}
+
 // Refuses pictures of a wrong size, or too large for the sprite cells or for
 // what their file holds; then makes the zero-filled plane.
-Refused MakeBmpPlane(const BmpReader& reader, SourceBitmap& bitmap)
+Refused MakeBmpPlane(const BmpReader& reader, PlaneBuilder& builder)
 {
-    if (Refused refused = CheckSize(reader.header.biWidth, reader.header.biHeight, bitmap)) {
+    if (Refused refused = SetPlaneSize(builder, reader.header.biWidth, reader.header.biHeight)) {
         return refused;
     }
+    const SourceBitmap& bitmap = builder.bitmap;
     const std::optional<std::int64_t> fileSize = FileSizeOf(reader.sheet.file);
     const std::int64_t bytesHeld =
         fileSize ? std::max<std::int64_t>(*fileSize - reader.position, 0) : ImageBytes(reader, bitmap);
-    return MakePixelPlane({RowBytes(reader, bitmap), StoredBits(reader), bytesHeld}, bitmap);
+    return MakePlane(builder, {RowBytes(reader, bitmap), StoredBits(reader), bytesHeld}, RowFormatOf(reader));
 }
 
 // The pixel rows start at bfOffBits when the whole picture fits in the file
@@ -211,41 +221,29 @@ void MoveToPixelRows(BmpReader& reader, const SourceBitmap& bitmap)
 }
 
 // BMP rows are stored bottom row first unless the height was negative; the
-// plane always ends up top row first. An 8-bit row is read straight into the
-// plane; others are unpacked to palette indexes or, by the decoder, to C64
-// colours.
-void ReadPixelRows(BmpReader& reader, SourceBitmap& bitmap, TrueColorDecoder* decoder)
+// plane always ends up top row first. Each row goes through the builder's
+// row buffer; its padding is skipped.
+void ReadPixelRows(BmpReader& reader, PlaneBuilder& builder)
 {
+    const SourceBitmap& bitmap = builder.bitmap;
     MoveToPixelRows(reader, bitmap);
-    // A picture without pixels may still claim rows of up to 2147483646 or a
-    // row of gigabytes: neither is read.
     if (bitmap.pixels.empty()) {
         return;
     }
-    const FileHandle file = reader.sheet.file;
-    const std::size_t width = static_cast<std::size_t>(bitmap.width); // positive here
-    const std::size_t bits = static_cast<std::size_t>(StoredBits(reader)); // 1 to 32 here
-    std::vector<std::uint8_t> row(BufferBytes(RowBytes(reader, bitmap)));
+    std::vector<std::uint8_t>& row = builder.row;
+    const std::int64_t padding = RowBytes(reader, bitmap) - std::ssize(row);
     const bool topDown = reader.header.biHeight < 0;
     for (MachineWord fileRow = 0; fileRow < bitmap.height; fileRow += 1) {
-        std::uint8_t* pixels = bitmap.pixels.data() + (topDown ? fileRow : bitmap.height - 1 - fileRow) * bitmap.width;
-        if (bits == 8) {
-            ReadBytes(file, pixels, width);
-            continue;
-        }
-        ReadBytes(file, row.data(), row.size());
-        if (bits < 8) {
-            UnpackIndexes(row.data(), bits, kEveryColumn, width, pixels);
-        } else {
-            DecodeTrueColorRow(*decoder, row.data(), kEveryColumn, width, pixels);
-        }
+        ReadBytes(reader.sheet.file, row.data(), row.size());
+        SkipBytes(reader, padding);
+        StoreRow(builder, static_cast<std::size_t>(topDown ? fileRow : bitmap.height - 1 - fileRow), kEveryColumn);
     }
 }
 
 // Only 8-bit pictures are read. Another depth leaves the plane all 0: as
 // multicolour sprites the picture is then refused as single-colour by the
 // sprite grid, but as hires sprites it would convert to empty ones.
-Refused ReadSheetIndexes(BmpReader& reader, SourceBitmap& bitmap)
+Refused ReadSheetIndexes(BmpReader& reader, PlaneBuilder& builder)
 {
     const std::int32_t bitCount = reader.header.biBitCount;
     if (bitCount == 4) {
@@ -256,56 +254,46 @@ Refused ReadSheetIndexes(BmpReader& reader, SourceBitmap& bitmap)
         return SheetRefusal({"> Error: Source bitmap has " + DecimalText(bitCount) +
                              " bits per pixel. Please use 256color pics only."});
     }
-    if (bitCount != 8) {
-        return {};
+    if (bitCount == 8) {
+        ReadPixelRows(reader, builder);
     }
-    ReadPixelRows(reader, bitmap, nullptr);
-    return CheckColorIndexes(reader.sheet.options.hiresSprites, bitmap);
-}
-
-// -colors: every pixel becomes a C64 colour 0-15, and the console shows which
-// RGB values became which colour.
-Refused ReadSheetColors(BmpReader& reader, SourceBitmap& bitmap, const std::vector<Rgb>& palette)
-{
-    const std::int32_t bits = reader.header.biBitCount;
-    TrueColorDecoder decoder = MakeTrueColorDecoder(bits == 32 ? kBlueGreenRedUnused : kBlueGreenRed);
-    ReadPixelRows(reader, bitmap, &decoder);
-    if (bits <= 8) {
-        const std::vector<bool> opaque(palette.size());
-        if (Refused refused = MapPaletteIndexes(palette, opaque, bitmap, decoder.recognised)) {
-            return refused;
-        }
-    }
-    ShowRecognisedColors(decoder.recognised);
-    bitmap.c64Palette = decoder.recognised.c64Palette;
     return {};
 }
 
 // The headers up to the pixel rows, and the plane.
-Refused ReadHeaders(BmpReader& reader, std::vector<Rgb>& palette, SourceBitmap& bitmap)
+Refused ReadHeaders(BmpReader& reader, Palette& palette, PlaneBuilder& builder)
 {
     Refused refused = ReadBitmapHeader(reader);
     if (!refused) {
         refused = reader.sheet.options.realColors ? ReadColorHeaders(reader, palette) : SkipPalette(reader);
     }
-    return refused ? refused : MakeBmpPlane(reader, bitmap);
+    return refused ? refused : MakeBmpPlane(reader, builder);
+}
+
+// The pixel rows into the plane, then the plane finished: with -colors, the
+// palette of a picture of palette indexes mapped.
+Outcome<SourceBitmap> ReadPicture(BmpReader& reader, const Palette& palette, PlaneBuilder& builder)
+{
+    if (!reader.sheet.options.realColors) {
+        if (Refused refused = ReadSheetIndexes(reader, builder)) {
+            return *refused;
+        }
+        return FinishPlane(builder, nullptr);
+    }
+    ReadPixelRows(reader, builder);
+    return FinishPlane(builder, reader.header.biBitCount <= 8 ? &palette : nullptr);
 }
 
 } // namespace
 
 Outcome<SourceBitmap> ReadBmpSheet(const Sheet& sheet)
 {
-    SourceBitmap bitmap;
     BmpReader reader{sheet, {}, 0};
-    std::vector<Rgb> palette;
-    Refused refused = ReadHeaders(reader, palette, bitmap);
-    if (!refused) {
-        PrintScanningLine(reader.header.biSizeImage);
-        refused = sheet.options.realColors ? ReadSheetColors(reader, bitmap, palette)
-                                           : ReadSheetIndexes(reader, bitmap);
-    }
-    if (refused) {
+    PlaneBuilder builder = NewPlaneBuilder(sheet.options);
+    Palette palette;
+    if (Refused refused = ReadHeaders(reader, palette, builder)) {
         return *refused;
     }
-    return bitmap;
+    PrintScanningLine(reader.header.biSizeImage);
+    return ReadPicture(reader, palette, builder);
 }

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "picture.hpp"
-#include "sheet_checks.hpp"
+#include "plane_builder.hpp"
 
 // Reads the sheet from its first byte, or says why it refuses it.
 Outcome<SourceBitmap> ReadBmpSheet(const Sheet& sheet);

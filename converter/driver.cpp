@@ -282,7 +282,8 @@ int Convert(const RunOptions& options)
         return EndRefusedRun(options, *refusal);
     }
     const ColorChoice& colors = std::get<ColorChoice>(choice);
-    const Outcome<SpriteTable> sprites = ConvertSprites(SpriteOptionsOf(options), sheet, colors.colors, colors.overlays);
+    const Outcome<SpriteTable> sprites =
+        ConvertSprites(SpriteOptionsOf(options), sheet, colors.colors, colors.overlays);
     if (const Refusal* refusal = RefusalOf(sprites)) {
         return EndRefusedRun(options, *refusal);
     }

@@ -5,7 +5,6 @@
 #include <new>
 
 #include "cell_size.hpp"
-#include "color_pixels.hpp"
 #include "spng_context.hpp"
 
 namespace {
@@ -123,18 +122,28 @@ std::int64_t StoredBits(const spng_ihdr& header)
     }
 }
 
+// Palette indexes are handed over as stored, every other picture as 8-bit RGBA.
+RowFormat RowFormatOf(const PngReader& png)
+{
+    if (IsIndexed(png)) {
+        return {png.header.bit_depth, false, kRedGreenBlueAlpha};
+    }
+    return {32, true, kRedGreenBlueAlpha};
+}
+
 // The size, the file's rows as the decoder inflates them, each after its
 // filter byte, and the most of them the file can hold; then the plane.
-Refused MakePngPlane(const PngReader& png, SourceBitmap& bitmap)
+Refused MakePngPlane(const PngReader& png, PlaneBuilder& builder)
 {
-    if (Refused refused = CheckSize(png.header.width, png.header.height, bitmap)) {
+    if (Refused refused = SetPlaneSize(builder, png.header.width, png.header.height)) {
         return refused;
     }
+    const SourceBitmap& bitmap = builder.bitmap;
     const std::int64_t bits = StoredBits(png.header);
     const std::int64_t rowBytes = 1 + (bitmap.width * bits + 7) / 8;
     const std::optional<std::int64_t> fileSize = FileSizeOf(png.sheet.file);
     const std::int64_t bytesHeld = fileSize ? *fileSize * kLargestInflation : rowBytes * bitmap.height;
-    return MakePixelPlane({rowBytes, bits, bytesHeld}, bitmap);
+    return MakePlane(builder, {rowBytes, bits, bytesHeld}, RowFormatOf(png));
 }
 
 // Palette indexes are read as stored; every other picture as 8-bit RGBA, its
@@ -143,12 +152,6 @@ Refused MakePngPlane(const PngReader& png, SourceBitmap& bitmap)
 int DecodedFormat(const PngReader& png)
 {
     return IsIndexed(png) ? SPNG_FMT_PNG : SPNG_FMT_RGBA8;
-}
-
-// One decoded row of the picture's width: packed palette indexes, or 8-bit RGBA.
-std::size_t DecodedRowBytes(const PngReader& png, MachineWord width)
-{
-    return BufferBytes(IsIndexed(png) ? (std::int64_t{width} * png.header.bit_depth + 7) / 8 : 4 * std::int64_t{width});
 }
 
 bool IsInterlaced(const PngReader& png)
@@ -165,25 +168,11 @@ RowColumns ColumnsOf(const PngReader& png, const spng_row_info& info)
     return IsInterlaced(png) ? kPassColumns[static_cast<std::size_t>(info.pass)] : kEveryColumn; // a pass 0-6
 }
 
-// One decoded row into its row of the plane: palette indexes unpacked, or
-// colours recognised by the decoder, at the columns it holds.
-void StoreRow(const PngReader& png, const std::uint8_t* row, const spng_row_info& info, SourceBitmap& bitmap,
-              TrueColorDecoder& decoder)
+// Decodes the rows in file order, each into the builder's row buffer and from
+// there straight into the plane: an interlaced picture row by row of each pass.
+Refused DecodeRows(const PngReader& png, PlaneBuilder& builder)
 {
-    const std::size_t width = static_cast<std::size_t>(bitmap.width); // positive here
-    std::uint8_t* pixels = bitmap.pixels.data() + std::size_t{info.row_num} * width;
-    if (IsIndexed(png)) {
-        UnpackIndexes(row, png.header.bit_depth, ColumnsOf(png, info), width, pixels);
-    } else {
-        DecodeTrueColorRow(decoder, row, ColumnsOf(png, info), width, pixels);
-    }
-}
-
-// Decodes the rows in file order, each into one row buffer and from there
-// straight into the plane: an interlaced picture row by row of each pass.
-Refused DecodeRows(const PngReader& png, SourceBitmap& bitmap, TrueColorDecoder& decoder)
-{
-    std::vector<std::uint8_t> row(DecodedRowBytes(png, bitmap.width));
+    std::vector<std::uint8_t>& row = builder.row;
     int error = 0;
     while (error == 0) {
         spng_row_info info{};
@@ -195,7 +184,7 @@ Refused DecodeRows(const PngReader& png, SourceBitmap& bitmap, TrueColorDecoder&
         }
         error = spng_decode_row(png.decoder, row.data(), row.size());
         if (error == 0 || error == SPNG_EOI) {
-            StoreRow(png, row.data(), info, bitmap, decoder);
+            StoreRow(builder, info.row_num, ColumnsOf(png, info));
         }
     }
     if (error != SPNG_EOI) {
@@ -206,7 +195,7 @@ Refused DecodeRows(const PngReader& png, SourceBitmap& bitmap, TrueColorDecoder&
 
 // -colors, palette indexes: the palette and which of its entries tRNS makes
 // transparent.
-Refused MapPalette(const PngReader& png, SourceBitmap& bitmap, RecognisedColors& recognised)
+Refused ReadPalette(const PngReader& png, Palette& palette)
 {
     spng_plte plte{};
     if (Refused refused = DecoderRefusal(spng_get_plte(png.decoder, &plte))) {
@@ -214,14 +203,12 @@ Refused MapPalette(const PngReader& png, SourceBitmap& bitmap, RecognisedColors&
     }
     spng_trns trns{};
     const bool hasTrns = spng_get_trns(png.decoder, &trns) == 0;
-    std::vector<Rgb> palette;
-    std::vector<bool> transparent;
     for (std::uint32_t entry = 0; entry < plte.n_entries; entry += 1) {
         const spng_plte_entry& color = plte.entries[entry];
-        palette.push_back(Rgb{color.red} << 16 | Rgb{color.green} << 8 | color.blue);
-        transparent.push_back(hasTrns && entry < trns.n_type3_entries && trns.type3_alpha[entry] == 0);
+        palette.colors.push_back(Rgb{color.red} << 16 | Rgb{color.green} << 8 | color.blue);
+        palette.transparent.push_back(hasTrns && entry < trns.n_type3_entries && trns.type3_alpha[entry] == 0);
     }
-    return MapPaletteIndexes(palette, transparent, bitmap, recognised);
+    return {};
 }
 
 std::int64_t PixelBytes(const PngReader& png, const SourceBitmap& bitmap)
@@ -248,30 +235,26 @@ Refused StartDecoding(PngReader& png)
     return CheckIndexes(png);
 }
 
-// Every row into the plane; then the indexes checked, or with -colors the
-// palette mapped and the colours shown.
-Refused DecodePicture(const PngReader& png, SourceBitmap& bitmap)
+// Every row into the plane; then the plane finished with the palette that
+// -colors maps.
+Outcome<SourceBitmap> DecodePicture(const PngReader& png, PlaneBuilder& builder)
 {
     if (Refused refused = DecoderRefusal(spng_decode_image(png.decoder, nullptr, 0, DecodedFormat(png),
                                                           SPNG_DECODE_PROGRESSIVE | SPNG_DECODE_TRNS))) {
-        return refused;
+        return *refused;
     }
-    PrintScanningLine(PixelBytes(png, bitmap));
-    TrueColorDecoder decoder = MakeTrueColorDecoder(kRedGreenBlueAlpha);
-    if (Refused refused = DecodeRows(png, bitmap, decoder)) { // a PNG has a row and a column at least
-        return refused;
+    PrintScanningLine(PixelBytes(png, builder.bitmap));
+    if (Refused refused = DecodeRows(png, builder)) { // a PNG has a row and a column at least
+        return *refused;
     }
-    if (!png.sheet.options.realColors) {
-        return CheckColorIndexes(png.sheet.options.hiresSprites, bitmap);
+    if (!png.sheet.options.realColors || !IsIndexed(png)) {
+        return FinishPlane(builder, nullptr);
     }
-    if (IsIndexed(png)) {
-        if (Refused refused = MapPalette(png, bitmap, decoder.recognised)) {
-            return refused;
-        }
+    Palette palette;
+    if (Refused refused = ReadPalette(png, palette)) {
+        return *refused;
     }
-    ShowRecognisedColors(decoder.recognised);
-    bitmap.c64Palette = decoder.recognised.c64Palette;
-    return {};
+    return FinishPlane(builder, &palette);
 }
 
 } // namespace
@@ -285,12 +268,11 @@ Outcome<SourceBitmap> ReadPngSheet(const Sheet& sheet)
 {
     const SpngContext context = NewSpngContext(0);
     PngReader png{sheet, context.get(), {}};
-    SourceBitmap bitmap;
+    PlaneBuilder builder = NewPlaneBuilder(sheet.options);
     Refused refused = StartDecoding(png);
-    refused = refused ? refused : MakePngPlane(png, bitmap);
-    refused = refused ? refused : DecodePicture(png, bitmap);
+    refused = refused ? refused : MakePngPlane(png, builder);
     if (refused) {
         return *refused;
     }
-    return bitmap;
+    return DecodePicture(png, builder);
 }

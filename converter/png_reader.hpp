@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "picture.hpp"
-#include "sheet_checks.hpp"
+#include "plane_builder.hpp"
 
 // Whether the bytes start as a PNG file does ("\x89PNG"); the rest of its
 // signature is the decoder's to check.

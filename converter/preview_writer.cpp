@@ -124,7 +124,8 @@ bool Encode(FileHandle& file, const SpriteTable& table)
     const std::size_t columns = width / kSpriteWidth;
     std::vector<std::uint8_t> row((width + 1) / 2);
     for (std::size_t y = 0; y < height; y += 1) {
-        DrawRow(std::span(table.cells).subspan(y / kSpriteHeight * columns, columns), table.colors, y % kSpriteHeight, row);
+        const std::span<const SpriteCell> band = std::span(table.cells).subspan(y / kSpriteHeight * columns, columns);
+        DrawRow(band, table.colors, y % kSpriteHeight, row);
         const int error = spng_encode_row(encoder, row.data(), row.size());
         // The last row answers SPNG_EOI: the picture is complete and finalized.
         if (!Encoded(error) && !(error == SPNG_EOI && y + 1 == height)) {

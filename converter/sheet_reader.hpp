@@ -4,7 +4,7 @@
 
 #include "picture.hpp"
 #include "refusal.hpp"
-#include "sheet_checks.hpp"
+#include "plane_builder.hpp"
 
 // Opens the named file, reads it and closes it, on every path: the bitmap,
 // or why the sheet is refused.

@@ -62,46 +62,54 @@ TEST(NearestC64Color, PublishedValuesExactlyOthersByDistance)
     EXPECT_STREQ(C64ColorName(kTransparent), ""); // no colour
 }
 
+namespace {
+
+constexpr std::uint8_t kNone = kNoOverlay;
+const FixedColors kShared{0, {{11, 1}}};
+
+struct ChoiceCase {
+    const char* name;
+    std::vector<std::string> cells;
+    FixedColors fixed;
+    bool overlay;
+    SharedColors colors;
+    std::vector<std::uint8_t> overlays;
+    std::vector<std::size_t> unfit;
+};
+
+const ChoiceCase kChoiceCases[] = {
+    {"the most pixels, then the lower numbers", {"000000000000000000112233"}, {}, false, {0, 1, 2}, {kNone}, {}},
+    {"ties to the lower numbers", {"339922553399225533992255"}, {}, false, {2, 3, 5}, {kNone}, {}},
+    {"two colours: multicolour 2 the lowest number left", {"777777776666666677777777"}, {}, false, {7, 6, 0},
+     {kNone}, {}},
+    {"the multicolour of more cells first", {"001111111111116666666600", "002222666666666666666600"}, {}, false,
+     {6, 0, 1}, {kNone, kNone}, {}},
+    {"the most pixels need not be the background", {"222222222222222222222200", "0000bb116666000000000000"}, {},
+     false, {0, 6, 1}, {kNone, kNone}, {}},
+    {"the background has the most pixels, not the most cells", {"222222222222222222222200",
+     "000000000000000000111111"}, {}, false, {2, 0, 1}, {kNone, kNone}, {}},
+    {"the pair of the most cells, both counted", {"000000000000000011119999", "000000000000111155559999",
+     "000000000000000000009999", "000000000000000000009999"}, {}, false, {0, 9, 1}, {kNone, kNone, kNone, kNone}, {}},
+    {"the first that converts the most", {"000000000000000000112233", "000000000000112233445566"}, {}, false,
+     {0, 1, 2}, {kNone, kNone}, {1}},
+    {"a fixed multicolour is no background", {"111111111111111100bb0000"}, {std::nullopt, {{11, 1}}}, false,
+     {0, 11, 1}, {kNone}, {}},
+    {"a later choice that needs no overlay pair", {"000000000000111122220000", "000000000000111122220000",
+     "000000000000333344440000"}, {}, true, {0, 1, 3}, {kNone, kNone, kNone}, {}},
+    {"overlays of fewest pixels, then the lower number", {"000000002e2e2e2e00000000", "000000002e2e2e2e22220000"},
+     kShared, true, {0, 11, 1}, {2, 14}, {}},
+    {"no overlay where a transparent pixel pairs with the background, kNone of the background",
+     {"t0t0t0t0t0t0t0t0t0t0t0t0", "101010101010101010101010"}, kShared, true, {0, 11, 1}, {kNone, 1}, {}},
+    {"an overlay for a cell of two colours of its own", {"00000000000000bb11112233"}, kShared, true, {0, 11, 1},
+     {2}, {}},
+    {"a black overlay on blue", {"606060606060666666666666"}, {6, {{11, 1}}}, true, {6, 11, 1}, {0}, {}},
+};
+
+} // namespace
+
 TEST(ChooseColors, TheFirstChoiceThatConvertsEveryCell)
 {
-    const std::uint8_t none = kNoOverlay;
-    const FixedColors shared{0, {{11, 1}}};
-    const struct {
-        const char* name;
-        std::vector<std::string> cells;
-        FixedColors fixed;
-        bool overlay;
-        SharedColors colors;
-        std::vector<std::uint8_t> overlays;
-        std::vector<std::size_t> unfit;
-    } cases[] = {
-        {"the most pixels, then the lower numbers", {"000000000000000000112233"}, {}, false, {0, 1, 2}, {none}, {}},
-        {"ties to the lower numbers", {"339922553399225533992255"}, {}, false, {2, 3, 5}, {none}, {}},
-        {"two colours: multicolour 2 the lowest number left", {"777777776666666677777777"}, {}, false, {7, 6, 0},
-         {none}, {}},
-        {"the multicolour of more cells first", {"001111111111116666666600", "002222666666666666666600"}, {}, false,
-         {6, 0, 1}, {none, none}, {}},
-        {"the most pixels need not be the background", {"222222222222222222222200", "0000bb116666000000000000"}, {},
-         false, {0, 6, 1}, {none, none}, {}},
-        {"the background has the most pixels, not the most cells", {"222222222222222222222200",
-         "000000000000000000111111"}, {}, false, {2, 0, 1}, {none, none}, {}},
-        {"the pair of the most cells, both counted", {"000000000000000011119999", "000000000000111155559999",
-         "000000000000000000009999", "000000000000000000009999"}, {}, false, {0, 9, 1}, {none, none, none, none}, {}},
-        {"the first that converts the most", {"000000000000000000112233", "000000000000112233445566"}, {}, false,
-         {0, 1, 2}, {none, none}, {1}},
-        {"a fixed multicolour is no background", {"111111111111111100bb0000"}, {std::nullopt, {{11, 1}}}, false,
-         {0, 11, 1}, {none}, {}},
-        {"a later choice that needs no overlay pair", {"000000000000111122220000", "000000000000111122220000",
-         "000000000000333344440000"}, {}, true, {0, 1, 3}, {none, none, none}, {}},
-        {"overlays of fewest pixels, then the lower number", {"000000002e2e2e2e00000000", "000000002e2e2e2e22220000"},
-         shared, true, {0, 11, 1}, {2, 14}, {}},
-        {"no overlay where a transparent pixel pairs with the background, none of the background",
-         {"t0t0t0t0t0t0t0t0t0t0t0t0", "101010101010101010101010"}, shared, true, {0, 11, 1}, {none, 1}, {}},
-        {"an overlay for a cell of two colours of its own", {"00000000000000bb11112233"}, shared, true, {0, 11, 1},
-         {2}, {}},
-        {"a black overlay on blue", {"606060606060666666666666"}, {6, {{11, 1}}}, true, {6, 11, 1}, {0}, {}},
-    };
-    for (const auto& test : cases) {
+    for (const ChoiceCase& test : kChoiceCases) {
         const ColorChoice choice =
             ChooseColors(ScanSheetColors(Band(test.cells), false, test.overlay), test.fixed, false, test.overlay);
         const auto [background, first, second] = choice.colors;

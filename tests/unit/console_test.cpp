@@ -17,7 +17,8 @@ TEST(CommandLineSplitter, QuotesBlanksAndTabs)
         {"pixmold.exe ab\"c d\"", {"ab\"c", "d\""}}, {"pixmold.exe -s \"open rest", {"-s", "open rest"}},
         {"pixmold.exe a\tb c", {"a\tb", "c"}}, {"pixmold.exe -p \"\" -s", {"-p", "", "-s"}},
         {"pixmold.exe \"\"\"\"", {"", ""}}, {"pixmold.exe -v \"", {"-v", ""}},
-        {"\"C:\\Program Files\\pixmold.exe\" -h", {"-h"}}, {"C:\\Program Files\\pixmold.exe -h", {"Files\\pixmold.exe", "-h"}},
+        {"\"C:\\Program Files\\pixmold.exe\" -h", {"-h"}},
+        {"C:\\Program Files\\pixmold.exe -h", {"Files\\pixmold.exe", "-h"}},
         {"pixmold.exe back\\slash\\\" x", {"back\\slash\\\"", "x"}}, {"", {}}, {"   ", {}},
     };
     for (const auto& [line, expected] : cases) {

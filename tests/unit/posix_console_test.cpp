@@ -48,7 +48,8 @@ TEST(Hangup, FlushesEveryFileAndEndsBySighup)
         int status = 0;
         ASSERT_EQ(waitpid(child, &status, 0), child);
         EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGHUP) << status;
-        EXPECT_EQ(std::string(said, length > 0 ? static_cast<std::size_t>(length) : 0), duringAnOperation ? "held" : "");
+        EXPECT_EQ(std::string(said, length > 0 ? static_cast<std::size_t>(length) : 0),
+                  duringAnOperation ? "held" : "");
         EXPECT_EQ(ReadWholeFile(folder.PathOf("first")) + ReadWholeFile(folder.PathOf("second")), lines + "\r\nx");
     }
 }

@@ -1,4 +1,4 @@
-#include "sheet_checks.hpp"
+#include "plane_builder.hpp"
 
 #include <algorithm>
 #include <array>
@@ -74,22 +74,99 @@ ColorScan ScanColors(SourceBitmap& bitmap, std::uint8_t highestIndex)
 // The C64 colour of every palette entry, kTransparent for the transparent
 // ones: the opaque entries are recognised together, as a C64 palette when
 // they are one.
-EntryColors ColorsOfEntries(const std::vector<Rgb>& palette, const std::vector<bool>& transparent)
+EntryColors ColorsOfEntries(const Palette& palette)
 {
     std::vector<Rgb> opaque;
-    for (std::size_t entry = 0; entry < palette.size(); entry += 1) {
-        if (!transparent[entry]) {
-            opaque.push_back(palette[entry]);
+    for (std::size_t entry = 0; entry < palette.colors.size(); entry += 1) {
+        if (!palette.transparent[entry]) {
+            opaque.push_back(palette.colors[entry]);
         }
     }
     EntryColors recognised = PaletteColors(opaque);
     std::vector<std::uint8_t> colors;
     std::size_t next = 0;
-    for (std::size_t entry = 0; entry < palette.size(); entry += 1) {
-        colors.push_back(transparent[entry] ? kTransparent : recognised.colors[next++]);
+    for (std::size_t entry = 0; entry < palette.colors.size(); entry += 1) {
+        colors.push_back(palette.transparent[entry] ? kTransparent : recognised.colors[next++]);
     }
     recognised.colors = std::move(colors);
     return recognised;
+}
+
+// Palette indexes of 1, 2, 4 or 8 bits, leftmost pixel in the highest bits:
+// the columns of the row, up to width, into the same columns of indexes.
+void UnpackIndexes(const std::uint8_t* row, std::size_t bits, RowColumns columns, std::size_t width,
+                   std::uint8_t* indexes)
+{
+    const std::size_t perByte = 8 / bits;
+    const unsigned mask = (1U << bits) - 1;
+    for (std::size_t x = columns.first; x < width; x += columns.step) {
+        const std::size_t shift = bits * (perByte - 1 - x % perByte);
+        indexes[x] = static_cast<std::uint8_t>(unsigned{row[x / perByte]} >> shift & mask); // at most 8 bits
+    }
+}
+
+// A plane of colour indexes: 0-3 (0 and 1 with -hires), 255 read as 0.
+// Prints a line for every other index and refuses the sheet; otherwise
+// reports the pixels of index 255.
+Refused CheckColorIndexes(bool hiresSprites, SourceBitmap& bitmap)
+{
+    const ColorScan scan = ScanColors(bitmap, hiresSprites ? 1 : 3);
+    if (scan.badColorFound) {
+        return SheetRefusal({hiresSprites ? "> Use colors 0-1 and 255 for hires pictures only."
+                                          : "> Use colors 0-3 and 255 for your pictures only.",
+                             kNoData, ""});
+    }
+    if (scan.color255Count > 0) {
+        PrintLine("> Info: " + DecimalText(scan.color255Count) + " pixel found with color index 255. Set to index 0..");
+    }
+    return {};
+}
+
+// -colors: the plane's palette indexes become C64 colours, the palette's
+// opaque entries recognised as a whole (and noted as a C64 palette when they
+// are one); an entry marked transparent gives kTransparent. An index beyond
+// the palette gets a line of its own and refuses the sheet.
+Refused MapPaletteIndexes(const Palette& palette, SourceBitmap& bitmap, RecognisedColors& recognised)
+{
+    const EntryColors entries = ColorsOfEntries(palette);
+    const std::vector<std::uint8_t>& colors = entries.colors;
+    recognised.c64Palette = entries.values;
+    constexpr std::uint8_t kOutside = 0xFF; // an index beyond the palette
+    std::array<std::uint8_t, 256> colorOf;
+    colorOf.fill(kOutside);
+    std::copy(colors.begin(), colors.end(), colorOf.begin()); // at most 256 entries
+    std::array<std::int64_t, 256> used{};
+    bool outside = false;
+    for (std::uint8_t& pixel : bitmap.pixels) {
+        used[pixel] += 1;
+        if (colorOf[pixel] == kOutside) {
+            const std::int64_t index = &pixel - bitmap.pixels.data();
+            outside = true;
+            PrintLine("> Error: Pixel " + PositionText(index % bitmap.width, index / bitmap.width) +
+                      " uses palette entry " + DecimalText(pixel) + " of " + DecimalText(std::ssize(palette.colors)));
+        }
+        pixel = colorOf[pixel] == kOutside ? pixel : colorOf[pixel];
+    }
+    if (outside) {
+        return SheetRefusal({kNoData, ""});
+    }
+    for (std::size_t entry = 0; entry < palette.colors.size(); entry += 1) {
+        if (used[entry] > 0 && colors[entry] != kTransparent) {
+            NoteColor(recognised, palette.colors[entry], colors[entry]);
+        }
+        recognised.transparent += colors[entry] == kTransparent ? used[entry] : 0;
+    }
+    return {};
+}
+
+// -colors: shows which RGB values became which C64 colour, and how many
+// pixels are transparent.
+void ShowRecognisedColors(const RecognisedColors& recognised)
+{
+    PrintRecognisedColors(recognised);
+    if (recognised.transparent > 0) {
+        PrintLine("> Transparent: " + DecimalText(recognised.transparent) + " pixels, read as the background");
+    }
 }
 
 } // namespace
@@ -97,37 +174,6 @@ EntryColors ColorsOfEntries(const std::vector<Rgb>& palette, const std::vector<b
 Refusal SheetRefusal(std::initializer_list<Text> lines)
 {
     return {lines, RefusalKind::kFailed};
-}
-
-Refused CheckSize(std::int64_t width, std::int64_t height, SourceBitmap& bitmap)
-{
-    if (width % std::int64_t{kSpriteWidth} != 0) {
-        return SheetRefusal({"Error: Wromg bitmap width. Bitmap width must be a multiple of 24."});
-    }
-    if (width < 0) {
-        return SheetRefusal({"> Error: Negative bitmap width is not supported."});
-    }
-    if (height % std::int64_t{kSpriteHeight} != 0) {
-        return SheetRefusal({"Error: Wromg bitmap hight. Bitmap hight must be a multiple of 21."});
-    }
-    // Both below 2^32 here, so they fit a machine word (at most 2^31 in a BMP).
-    bitmap.width = static_cast<MachineWord>(width);
-    bitmap.height = static_cast<MachineWord>(std::abs(height));
-    return {};
-}
-
-Refused MakePixelPlane(const StoredRows& rows, SourceBitmap& bitmap)
-{
-    const std::int64_t pixelCount = std::int64_t{bitmap.width} * bitmap.height;
-    if (pixelCount > kMaximumPixels || rows.rowBytes * bitmap.height - rows.bytesHeld > kMaximumMissing ||
-        pixelCount - PixelsHeld(rows, bitmap.width) > kMaximumMissing) {
-        return SheetRefusal({"> Error: Bitmap is too large."});
-    }
-    if (pixelCount > kMostPixelsHeld) {
-        return SheetRefusal({"> Error: Out of memory."});
-    }
-    bitmap.pixels.resize(BufferBytes(pixelCount)); // zeroed
-    return {};
 }
 
 std::size_t BufferBytes(std::int64_t bytes)
@@ -143,69 +189,80 @@ void PrintScanningLine(std::int64_t bytes)
     PrintLine("> Scanning " + DecimalText(bytes) + " bytes of pixeldata...");
 }
 
-void UnpackIndexes(const std::uint8_t* row, std::size_t bits, RowColumns columns, std::size_t width,
-                   std::uint8_t* indexes)
+PlaneBuilder NewPlaneBuilder(SheetOptions options)
 {
-    const std::size_t perByte = 8 / bits;
-    const unsigned mask = (1U << bits) - 1;
-    for (std::size_t x = columns.first; x < width; x += columns.step) {
-        const std::size_t shift = bits * (perByte - 1 - x % perByte);
-        indexes[x] = static_cast<std::uint8_t>(unsigned{row[x / perByte]} >> shift & mask); // at most 8 bits
-    }
+    return {options, {}, {}, {}, MakeTrueColorDecoder(kBlueGreenRed)};
 }
 
-Refused CheckColorIndexes(bool hiresSprites, SourceBitmap& bitmap)
+Refused SetPlaneSize(PlaneBuilder& builder, std::int64_t width, std::int64_t height)
 {
-    const ColorScan scan = ScanColors(bitmap, hiresSprites ? 1 : 3);
-    if (scan.badColorFound) {
-        return SheetRefusal({hiresSprites ? "> Use colors 0-1 and 255 for hires pictures only."
-                                          : "> Use colors 0-3 and 255 for your pictures only.",
-                             kNoData, ""});
+    if (width % std::int64_t{kSpriteWidth} != 0) {
+        return SheetRefusal({"Error: Wromg bitmap width. Bitmap width must be a multiple of 24."});
     }
-    if (scan.color255Count > 0) {
-        PrintLine("> Info: " + DecimalText(scan.color255Count) + " pixel found with color index 255. Set to index 0..");
+    if (width < 0) {
+        return SheetRefusal({"> Error: Negative bitmap width is not supported."});
+    }
+    if (height % std::int64_t{kSpriteHeight} != 0) {
+        return SheetRefusal({"Error: Wromg bitmap hight. Bitmap hight must be a multiple of 21."});
+    }
+    // Both below 2^32 here, so they fit a machine word (at most 2^31 in a BMP).
+    builder.bitmap.width = static_cast<MachineWord>(width);
+    builder.bitmap.height = static_cast<MachineWord>(std::abs(height));
+    return {};
+}
+
+Refused MakePlane(PlaneBuilder& builder, const StoredRows& rows, const RowFormat& format)
+{
+    SourceBitmap& bitmap = builder.bitmap;
+    const std::int64_t pixelCount = std::int64_t{bitmap.width} * bitmap.height;
+    if (pixelCount > kMaximumPixels || rows.rowBytes * bitmap.height - rows.bytesHeld > kMaximumMissing ||
+        pixelCount - PixelsHeld(rows, bitmap.width) > kMaximumMissing) {
+        return SheetRefusal({"> Error: Bitmap is too large."});
+    }
+    if (pixelCount > kMostPixelsHeld) {
+        return SheetRefusal({"> Error: Out of memory."});
+    }
+    bitmap.pixels.resize(BufferBytes(pixelCount)); // zeroed
+    builder.format = format;
+    builder.decoder.layout = format.layout;
+    // A picture without pixels may still claim a row of gigabytes: it is not read.
+    if (pixelCount > 0) {
+        const std::int64_t rowBits = std::int64_t{bitmap.width} * static_cast<std::int64_t>(format.bitsPerPixel);
+        builder.row.resize(BufferBytes((rowBits + 7) / 8));
     }
     return {};
 }
 
-Refused MapPaletteIndexes(const std::vector<Rgb>& palette, const std::vector<bool>& transparent,
-                          SourceBitmap& bitmap, RecognisedColors& recognised)
+void StoreRow(PlaneBuilder& builder, std::size_t y, RowColumns columns)
 {
-    const EntryColors entries = ColorsOfEntries(palette, transparent);
-    const std::vector<std::uint8_t>& colors = entries.colors;
-    recognised.c64Palette = entries.values;
-    constexpr std::uint8_t kOutside = 0xFF; // an index beyond the palette
-    std::array<std::uint8_t, 256> colorOf;
-    colorOf.fill(kOutside);
-    std::copy(colors.begin(), colors.end(), colorOf.begin()); // at most 256 entries
-    std::array<std::int64_t, 256> used{};
-    bool outside = false;
-    for (std::uint8_t& pixel : bitmap.pixels) {
-        used[pixel] += 1;
-        if (colorOf[pixel] == kOutside) {
-            const std::int64_t index = &pixel - bitmap.pixels.data();
-            outside = true;
-            PrintLine("> Error: Pixel " + PositionText(index % bitmap.width, index / bitmap.width) +
-                      " uses palette entry " + DecimalText(pixel) + " of " + DecimalText(std::ssize(palette)));
-        }
-        pixel = colorOf[pixel] == kOutside ? pixel : colorOf[pixel];
+    const std::size_t width = static_cast<std::size_t>(builder.bitmap.width); // positive here
+    std::uint8_t* pixels = builder.bitmap.pixels.data() + y * width;
+    const RowFormat& format = builder.format;
+    if (format.trueColor) {
+        DecodeTrueColorRow(builder.decoder, builder.row.data(), columns, width, pixels);
+    } else if (format.bitsPerPixel == 8 && columns.step == 1) {
+        std::copy_n(builder.row.data(), width, pixels);
+    } else {
+        UnpackIndexes(builder.row.data(), format.bitsPerPixel, columns, width, pixels);
     }
-    if (outside) {
-        return SheetRefusal({kNoData, ""});
-    }
-    for (std::size_t entry = 0; entry < palette.size(); entry += 1) {
-        if (used[entry] > 0 && colors[entry] != kTransparent) {
-            NoteColor(recognised, palette[entry], colors[entry]);
-        }
-        recognised.transparent += colors[entry] == kTransparent ? used[entry] : 0;
-    }
-    return {};
 }
 
-void ShowRecognisedColors(const RecognisedColors& recognised)
+Outcome<SourceBitmap> FinishPlane(PlaneBuilder& builder, const Palette* palette)
 {
-    PrintRecognisedColors(recognised);
-    if (recognised.transparent > 0) {
-        PrintLine("> Transparent: " + DecimalText(recognised.transparent) + " pixels, read as the background");
+    SourceBitmap& bitmap = builder.bitmap;
+    if (!builder.options.realColors) {
+        if (Refused refused = CheckColorIndexes(builder.options.hiresSprites, bitmap)) {
+            return *refused;
+        }
+        return std::move(bitmap);
     }
+    RecognisedColors& recognised = builder.decoder.recognised;
+    if (palette != nullptr) {
+        if (Refused refused = MapPaletteIndexes(*palette, bitmap, recognised)) {
+            return *refused;
+        }
+    }
+    ShowRecognisedColors(recognised);
+    bitmap.c64Palette = recognised.c64Palette;
+    return std::move(bitmap);
 }
