@@ -107,10 +107,9 @@ def shared_text(shared):
                                                           for n, c in enumerate(shared[1:], 1)])
 
 
-def source(cells, syntax="", hexadecimal=False, shared=None, owns=None, attributes=None):
+def source(cells, syntax="", hexadecimal=False, shared=None, lasts=()):
     """The lines of the source file of these cells, in the syntax of "", "-acme" or "-ca65"; with shared
-    colours (-colors) the colour line and each sprite's attribute byte, from its own colour or given whole
-    (-overlay: bit 4 for the sprite under an overlay, bit 7 clear for the overlay)."""
+    colours (-colors) the colour line, and lasts: each sprite's attribute byte and the words after its colour."""
     marker, directive = SYNTAX[syntax]
     value = ("$%02X" if hexadecimal else "%d").__mod__
     lines = ["\t%s created using pixmold by -zarn / QTV | Mossgrove" % marker, ("\t%s " % marker).ljust(69, "-")]
@@ -119,17 +118,16 @@ def source(cells, syntax="", hexadecimal=False, shared=None, owns=None, attribut
         lines.append("%s SPRITE %d  - Offset: (%d,%d)" % (marker, number, x, y))
         lines += ["\t%s\t%s\t\t%s %s" % (directive, ", ".join(map(value, data)), marker, picture)
                   for picture, data in rows]
-        byte = (attributes or [attribute(shared, own) for own in owns])[number] if shared else 0
-        pair = ", under sprite %d" % (number + 1) if byte & 16 else ", over sprite %d" % (number - 1) \
-            if len(shared or ()) == 3 and byte < 128 else ""
-        last = "0\t%s align byte" % marker if not shared else "%s\t%s sprite color %s%s%s" % (
-            value(byte), marker, color(byte & 15), ", multicolor" * (byte >> 7), pair)
+        byte, words = lasts[number] if shared else (0, "")
+        last = "%s\t%s sprite color %s%s" % (value(byte), marker, color(byte & 15), words) if shared else \
+            "0\t%s align byte" % marker
         lines += ["\t%s\t%s" % (directive, last), ""]
     return lines
 
 
-def attribute(shared, own):
-    return own | 128 * (len(shared) == 3)
+def multicolor(owns):
+    """The lasts of source() for multicolour sprites of these colours of their own."""
+    return [(own | 128, ", multicolor") for own in owns]
 
 
 def spritepad(cells, attribute=140, shared=(0, 15, 1), owns=None, attributes=None):

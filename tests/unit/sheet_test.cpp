@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "converter/sheet_reader.hpp"
-#include "runtime/console.hpp"
 #include "tests/unit/test_support.hpp"
 
 // A case names the fields it sets; the others keep their defaults.

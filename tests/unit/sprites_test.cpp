@@ -32,7 +32,6 @@ TEST(SpriteGrid, EncodesCells)
         std::string sprite;
         std::string over;
     } cases[] = {
-        {{}, "001122330011223300112233", kNoOverlay, "27 27 27 ..112233..112233..112233 12 M", ""},
         {{}, "102132231021322310213223", kNoOverlay, "110 110 110 1.2132231.2132231.213223 12 M", ""},
         {{false, true}, "101100000000000000000001", kNoOverlay, "176 0 1 1.11...................1 12 H", ""},
         {{true}, "00bb22cc" "ttbbcc22" "00bb22cc", kNoOverlay, "27 30 27 ..112233..113322..112233 2 M", ""},
@@ -49,8 +48,6 @@ TEST(SpriteGrid, EncodesCells)
         EXPECT_EQ(cell.overlay ? RowOf(*cell.overlay) : "", test.over);
     }
     EXPECT_EQ(memory.console.lines.back(), "> Converting 2 sprites to C64 format (1 overlay pairs)");
-    const Outcome<SpriteTable> refused = ConvertSprites({}, Band({std::string(24, '1')}), {}, {});
-    EXPECT_EQ(RefusalOf(refused)->kind, RefusalKind::kUnsupported);
 }
 
 TEST(PreviewWriter, DrawsWhatTheC64Shows)
