@@ -191,7 +191,7 @@ void PrintScanningLine(std::int64_t bytes)
 
 PlaneBuilder NewPlaneBuilder(SheetOptions options)
 {
-    return {options, {}, {}, {}, MakeTrueColorDecoder(kBlueGreenRed)};
+    return {options, {}, {}, {}, options.realColors ? MakeTrueColorDecoder(kBlueGreenRed) : TrueColorDecoder{}};
 }
 
 Refused SetPlaneSize(PlaneBuilder& builder, std::int64_t width, std::int64_t height)
