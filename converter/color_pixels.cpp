@@ -54,7 +54,6 @@ TrueColorDecoder MakeTrueColorDecoder(const PixelLayout& layout)
     TrueColorDecoder decoder;
     decoder.layout = layout;
     decoder.cachedValue.fill(kNoValue);
-    decoder.recognised.seen.resize((Rgb{1} << 24) / 64);
     return decoder;
 }
 

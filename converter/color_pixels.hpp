@@ -15,7 +15,7 @@
 struct RecognisedColors {
     std::array<std::int64_t, kC64ColorCount> valueCount{};
     std::array<std::vector<Rgb>, kC64ColorCount> lowestValues; // ascending, at most kValuesShown
-    std::vector<std::uint64_t> seen; // one bit per RGB value, made with the decoder
+    std::vector<std::uint64_t> seen = std::vector<std::uint64_t>((Rgb{1} << 24) / 64); // one bit per RGB value
     std::int64_t transparent = 0; // pixels of alpha 0
     // The value (0xRRGGBB) of every C64 colour, when a palette was recognised
     // as a whole.
@@ -42,8 +42,7 @@ constexpr PixelLayout kBlueGreenRedUnused{4, 2, 1, 0, false};
 constexpr PixelLayout kRedGreenBlueAlpha{4, 0, 1, 2, true};
 
 // Maps one stored row of pixels to C64 colours; a pixel of alpha 0 becomes
-// kTransparent, whatever colour it stores. Only MakeTrueColorDecoder makes
-// one that can note colours: 2 MB that a run without -colors does without.
+// kTransparent, whatever colour it stores.
 struct TrueColorDecoder {
     PixelLayout layout = kBlueGreenRed;
     std::array<Rgb, 4096> cachedValue; // RGB values and their colours, by a hash of the value

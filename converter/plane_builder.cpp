@@ -191,7 +191,11 @@ void PrintScanningLine(std::int64_t bytes)
 
 PlaneBuilder NewPlaneBuilder(SheetOptions options)
 {
-    return {options, {}, {}, {}, options.realColors ? MakeTrueColorDecoder(kBlueGreenRed) : TrueColorDecoder{}};
+    PlaneBuilder builder{options, {}, {}, {}, nullptr};
+    if (options.realColors) {
+        builder.decoder = std::make_unique<TrueColorDecoder>(MakeTrueColorDecoder(kBlueGreenRed));
+    }
+    return builder;
 }
 
 Refused SetPlaneSize(PlaneBuilder& builder, std::int64_t width, std::int64_t height)
@@ -224,7 +228,9 @@ Refused MakePlane(PlaneBuilder& builder, const StoredRows& rows, const RowFormat
     }
     bitmap.pixels.resize(BufferBytes(pixelCount)); // zeroed
     builder.format = format;
-    builder.decoder.layout = format.layout;
+    if (builder.decoder) {
+        builder.decoder->layout = format.layout;
+    }
     // A picture without pixels may still claim a row of gigabytes: it is not read.
     if (pixelCount > 0) {
         const std::int64_t rowBits = std::int64_t{bitmap.width} * static_cast<std::int64_t>(format.bitsPerPixel);
@@ -239,7 +245,7 @@ void StoreRow(PlaneBuilder& builder, std::size_t y, RowColumns columns)
     std::uint8_t* pixels = builder.bitmap.pixels.data() + y * width;
     const RowFormat& format = builder.format;
     if (format.trueColor) {
-        DecodeTrueColorRow(builder.decoder, builder.row.data(), columns, width, pixels);
+        DecodeTrueColorRow(*builder.decoder, builder.row.data(), columns, width, pixels); // -colors
     } else if (format.bitsPerPixel == 8 && columns.step == 1) {
         std::copy_n(builder.row.data(), width, pixels);
     } else {
@@ -256,7 +262,7 @@ Outcome<SourceBitmap> FinishPlane(PlaneBuilder& builder, const Palette* palette)
         }
         return std::move(bitmap);
     }
-    RecognisedColors& recognised = builder.decoder.recognised;
+    RecognisedColors& recognised = builder.decoder->recognised;
     if (palette != nullptr) {
         if (Refused refused = MapPaletteIndexes(*palette, bitmap, recognised)) {
             return *refused;

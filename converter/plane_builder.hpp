@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
+#include <memory>
 #include <vector>
 
 #include "c64_colors.hpp"
@@ -65,7 +66,7 @@ struct PlaneBuilder {
     RowFormat format;
     SourceBitmap bitmap;
     std::vector<std::uint8_t> row;
-    TrueColorDecoder decoder;
+    std::unique_ptr<TrueColorDecoder> decoder; // -colors alone
 };
 
 PlaneBuilder NewPlaneBuilder(SheetOptions options);
