@@ -7,6 +7,7 @@
 #include "color_choice.hpp"
 #include "color_report.hpp"
 #include "preview_writer.hpp"
+#include "program_writer.hpp"
 #include "run_control.hpp"
 #include "runtime/console.hpp"
 #include "sheet_reader.hpp"
@@ -95,6 +96,12 @@ void SetBinaryFile(RunOptions& options, const Text& name)
     options.exportBinary = true;
 }
 
+void SetProgramFile(RunOptions& options, const Text& name)
+{
+    options.programFile = name;
+    options.exportProgram = true;
+}
+
 // Compared in this order; options are case-sensitive. The usage text lists them
 // in an order of its own, and leaves out -7305 (the credits screen).
 const OptionEntry kOptions[] = {
@@ -118,6 +125,8 @@ const OptionEntry kOptions[] = {
     {"-errorlevel", kCounted, kNoName, [](RunOptions& options, const Text&) { options.errorLevel = true; }},
     {"-overlay", kCounted, kNoName, SetOverlay},
     {"-preview", kCounted, kTakesName, SetPreviewFile},
+    {"-prg", kCounted, kTakesName, SetProgramFile},
+    {"-addr", kCounted, kTakesName, [](RunOptions& options, const Text& value) { options.loadAddress = value; }},
 };
 
 const OptionEntry* FindOption(const Text& parameter)
@@ -219,21 +228,22 @@ SpriteOptions SpriteOptionsOf(const RunOptions& options)
     return {options.realColors, options.hiresSprites, options.overlay, options.verbose};
 }
 
-OutputOptions OutputOptionsOf(const RunOptions& options)
+OutputOptions OutputOptionsOf(const RunOptions& options, std::uint16_t loadAddress)
 {
     return {options.sourceFile,    options.sourceOutputFile, options.spritePadFile, options.binaryFile,
-            options.previewFile,   options.commentMarker,    options.byteDirective, options.hexOutput,
-            options.verbose,       options.realColors,       options.hiresSprites};
+            options.previewFile,   options.programFile,      options.commentMarker, options.byteDirective,
+            options.hexOutput,     options.verbose,          options.realColors,    options.hiresSprites,
+            loadAddress};
 }
 
-// The source file, unless -b alone names an output (without -d and -b the
-// source writer reports the missing name); then the SpritePad and binary
-// files and the preview. The first refusal stops the rest.
-Refused WriteOutputs(const RunOptions& options, const SpriteTable& sprites)
+// The source file, unless -b or -prg alone names an output (without -d,
+// -b and -prg the source writer reports the missing name); then the
+// SpritePad and binary files, the preview and the program file. The first
+// refusal stops the rest.
+Refused WriteOutputs(const OutputOptions& outputs, const RunOptions& options, const SpriteTable& sprites)
 {
-    const OutputOptions outputs = OutputOptionsOf(options);
     Refused refused;
-    if (!options.exportBinary || !TextEquals(options.sourceOutputFile, "")) {
+    if (!(options.exportBinary || options.exportProgram) || !TextEquals(options.sourceOutputFile, "")) {
         refused = WriteSourceFile(outputs, sprites);
     }
     if (!refused && options.exportSpritePad) {
@@ -244,6 +254,9 @@ Refused WriteOutputs(const RunOptions& options, const SpriteTable& sprites)
     }
     if (!refused && options.exportPreview) {
         refused = WritePreviewFile(outputs, sprites);
+    }
+    if (!refused && options.exportProgram) {
+        refused = WriteProgramFile(outputs, sprites);
     }
     return refused;
 }
@@ -272,6 +285,10 @@ int Convert(const RunOptions& options)
     if (const Refusal* refusal = RefusalOf(fixed)) {
         return EndRefusedRun(options, *refusal);
     }
+    const Outcome<std::uint16_t> loadAddress = ReadLoadAddress(options.loadAddress);
+    if (const Refusal* refusal = RefusalOf(loadAddress)) {
+        return EndRefusedRun(options, *refusal);
+    }
     Outcome<SourceBitmap> bitmap = LoadSourceBitmap(options.sourceFile, SheetOptionsOf(options));
     if (const Refusal* refusal = RefusalOf(bitmap)) {
         return EndRefusedRun(options, *refusal);
@@ -288,7 +305,8 @@ int Convert(const RunOptions& options)
         return EndRefusedRun(options, *refusal);
     }
     PixelPlane().swap(sheet.pixels); // the sprites hold all that the outputs need
-    if (Refused refused = WriteOutputs(options, std::get<SpriteTable>(sprites))) {
+    const OutputOptions outputs = OutputOptionsOf(options, std::get<std::uint16_t>(loadAddress));
+    if (Refused refused = WriteOutputs(outputs, options, std::get<SpriteTable>(sprites))) {
         return EndRefusedRun(options, *refused);
     }
     return EndRun(options);

@@ -2,6 +2,8 @@
 // checks and messages every writer shares. Each failure is a refusal.
 #pragma once
 
+#include <cstdint>
+
 #include "refusal.hpp"
 #include "runtime/files.hpp"
 #include "sprite_table.hpp"
@@ -14,12 +16,14 @@ struct OutputOptions {
     Text spritePadFile;
     Text binaryFile;
     Text previewFile;
+    Text programFile;
     Text commentMarker;
     Text byteDirective;
     bool hexOutput = false;
     bool verbose = false;
     bool realColors = false;   // the attribute bytes and the shared colours are the sheet's
     bool hiresSprites = false;
+    std::uint16_t loadAddress = 0; // -prg
 };
 
 // A file an output must not be written over, and the line that refuses it

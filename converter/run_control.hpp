@@ -14,9 +14,11 @@ struct RunOptions {
     Text spritePadFile;
     Text binaryFile;
     Text previewFile;
+    Text programFile;
     bool exportSpritePad = false;
     bool exportBinary = false; // -b: the sprites as raw binary
     bool exportPreview = false; // -preview: a picture of what the C64 shows
+    bool exportProgram = false; // -prg: a C64 program file
     bool errorLevel = false;   // -errorlevel: exit code 1 for a run that ends with an error line
     bool waitForReturn = false;
     bool hexOutput = false;
@@ -28,6 +30,7 @@ struct RunOptions {
     bool overlay = false;      // -overlay: a cell may become a multicolour sprite under a hires one
     std::optional<Text> fixedBackground;  // -bg N as given
     std::optional<Text> fixedMulticolors; // -mc N,M as given
+    std::optional<Text> loadAddress;      // -addr N as given
     std::uint8_t countedOptions = 0; // one byte: 256 counted options wrap to 0
     Text commentMarker = "//";
     Text byteDirective = ".byte";

@@ -75,11 +75,17 @@ def case(name, args, console, files=None, out=None, stdin=b"", only=None, setup=
     return dict(locals(), files=files or {}, out=out or {})
 
 
+def records(spr, attributes):
+    """The bytes of -b for a SpritePad file: its sprites, each with its attribute byte or the align byte 0."""
+    return b"".join(spr[3 + 64 * n:66 + 64 * n] + (spr[66 + 64 * n:67 + 64 * n] if attributes else b"\0")
+                    for n in range(len(spr) // 64))
+
+
 S48 = sprites(2, 2)
 SHEET = {"a.bmp": bmp(grid(2, 2))}
 ASM = crlf(source(S48))
 SPR = spritepad(S48)
-BIN = b"".join(SPR[3 + 64 * n:66 + 64 * n] + b"\0" for n in range(4))  # -b: the sprites as the source assembles
+BIN = records(SPR, False)  # -b: the sprites as the source assembles them
 DONE = scan(2016, 4) + wrote("out.asm")
 WORKED = [(0, 0, [ROWS[0]] * 21)]
 CUT = [("." * 24, (0, 0, 0))] * 10 + [ROWS[1]] * 11  # ten rows of index 0 over ten of ROWS[1]
@@ -596,6 +602,44 @@ CASES += [
         "> Color 0 (black): 000000", "> Colors: " + shared_text((0, 1, 2)), "> Converting 2130441 sprites to C64 format"
     ] + BINARY, {"a.png": blank_png(1272, 844137)}, {"o.bin": (bytes(63) + b"\x8c") * 2130441}, bits=64, seconds=300),
 ]
+# -prg: a C64 program file, the two bytes of its load address (-addr, $2000 unless given), then the bytes of -b.
+ADDRESS = "> Error: -addr takes an address from 0 to 65535, in decimal or as $hex or 0xhex, not: "
+MULTIPLE = "> Error: -addr takes a multiple of 64, where a sprite can start, not: "
+
+
+def program(address, name="o.prg"):
+    return ["> Exporting data to C64 program format, loading at $%04X ..." % address, "> Saving file: " + name,
+            "> ...done!", ""]
+
+
+PRG_ARGS = ["-s", "a.bmp", "-prg", "o.prg", "-addr"]
+CASES += [
+    case("-prg without -d", ["-s", "a.bmp", "-prg", "o.prg"], scan(2016, 4) + program(0x2000), SHEET,
+         {"o.prg": b"\0\x20" + BIN}),
+    case("-prg ending at $FFFF", PRG_ARGS + ["$ff00"], scan(2016, 4) + program(0xFF00), SHEET,
+         {"o.prg": b"\0\xff" + BIN}),
+    case("-prg past $FFFF", PRG_ARGS + ["65344"], scan(2016, 4) + [
+        "> Error: 4 sprites (256 bytes) at $FF40 end past $FFFF; -addr $FF00 is the highest for them."], SHEET),
+    case("-prg of more sprites than the C64 holds", PRG_ARGS + ["0"], scan(516600, 1025) + [
+        "> Error: 1025 sprites (65600 bytes) do not fit the C64's 65536 bytes."], {"a.bmp": bmp(grid(41, 25))}),
+    case("-prg over the binary file", CONVERT + ["-b", "o.bin", "-prg", "o.bin"], DONE + BINARY + [
+        "> Error: Program file is the binary file: o.bin"], SHEET, {"out.asm": ASM, "o.bin": BIN}),
+    case("-prg as the last parameter", CONVERT + ["-prg"], DONE + ["> Error: No destination filename for program "
+                                                                  "output."], SHEET, {"out.asm": ASM}),
+    case("-prg on a full disk", ["-s", "a.bmp", "-prg", "/dev/full"], scan(2016, 4) + [
+        "> Error: Unable to write file: /dev/full"], SHEET, only="linux"),
+] + [
+    case("-addr refuses " + value, PRG_ARGS + [value], [line + value], SHEET)
+    for value, line in (("$2001", MULTIPLE), ("100", MULTIPLE), ("65536", ADDRESS), ("$10000", ADDRESS),
+                        ("0x", ADDRESS), ("", ADDRESS), ("-64", ADDRESS), ("2000h", ADDRESS), ("$1g00", ADDRESS))
+] + [
+    dict(c, name=c["name"] + ", -prg -addr " + address, args=c["args"] + ["-prg", "o.prg", "-addr", address],
+         console=c["console"] + program(value), out=dict(c["out"], **{"o.prg": value.to_bytes(2, "little") + records(
+             c["out"]["o.spr"], "-colors" in c["args"] or "-overlay" in c["args"])}))
+    for name, address, value in (("-colors, 16 palette entries in C64 order", "$C000", 0xC000),
+                                 ("-hires nine sprites with -e", "0x3000", 0x3000),
+                                 ("-overlay, -bg and -mc fixed", "4096", 4096)) for c in [named(name)]
+]
 # -errorlevel: exit code 1 after every kind of error line, 0 after a conversion, the usage text and the credits.
 CASES += [dict(c, name=c["name"] + ", -errorlevel", args=c["args"] + ["-errorlevel"], code=code)
           # One run for each phase that refuses: every refusal comes back to the driver, which ends the run.
@@ -603,7 +647,8 @@ CASES += [dict(c, name=c["name"] + ", -errorlevel", args=c["args"] + ["-errorlev
                              ("bad colours, a line each in plane order", 1), ("-p after an error", 1),
                              ("-colors refuses -bg 16", 1), ("-colors, no choice converts every sprite", 1),
                              ("source file in a missing folder", 1), ("-b on a full disk", 1), ("PNG cut in its rows", 1),
-                             ("a PNG of 1272 x 844137 pixels, color type 0, 1 bits, on a 32-bit build", 1))
+                             ("a PNG of 1272 x 844137 pixels, color type 0, 1 bits, on a 32-bit build", 1),
+                             ("-addr refuses $2001", 1), ("-prg past $FFFF", 1))
           for c in [named(name)]]
 # A build script is never stalled: under -errorlevel only -p waits after a picture that cannot be converted.
 CASES += [dict(c, name=c["name"] + ", -errorlevel" + " -p" * p, args=c["args"] + ["-errorlevel"] + ["-p"] * p, code=1,
