@@ -694,6 +694,7 @@ def run_case(options, test):
             process = subprocess.Popen(options.emulator_word + [program] + test["args"], cwd=folder, stdin=reader,
                                        stdout=console if test["to_file"] else subprocess.PIPE, stderr=subprocess.PIPE)
             seen, waited = waiting(options, process) if test["waits"] else (b"", True)
+            held = files_held(options, process, folder) if test["waits"] else []
             if test["hangup"]:  # the program ends by the signal, with standard input still open
                 process.send_signal(signal.SIGHUP)
                 try:
@@ -720,7 +721,8 @@ def run_case(options, test):
             os.rmdir(os.path.dirname(program))
         files = folder_contents(folder)
         problems = previewed(test, files) if test["preview"] else []
-    problems += [] if waited else ["ended without waiting for a line"]
+    problems += ([] if waited else ["ended without waiting for a line"]) + ["%s is open during the wait" % name
+                                                                             for name in held]
     return problems + check(options, test, process.returncode, stderr, stdout or b"", expected_files, files)
 
 
@@ -763,6 +765,15 @@ def waiting(options, process):
                 break
     time.sleep(0.3)
     return seen, process.poll() is None
+
+
+def files_held(options, process, folder):
+    """The files of the folder that a native Linux program holds open: none while it waits, so that a paint
+    program may save the sheet again."""
+    if options.system != "linux" or options.emulator_word or process.poll() is not None:
+        return []
+    links = [os.readlink("/proc/%d/fd/%s" % (process.pid, fd)) for fd in os.listdir("/proc/%d/fd" % process.pid)]
+    return [os.path.relpath(link, folder) for link in links if link.startswith(os.path.realpath(folder))]
 
 
 def check(options, test, returncode, stderr, stdout, expected_files, files):
