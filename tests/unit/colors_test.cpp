@@ -120,3 +120,11 @@ TEST(ChooseColors, TheFirstChoiceThatConvertsEveryCell)
         EXPECT_EQ(choice.unfit, test.unfit) << test.name;
     }
 }
+
+TEST(ChooseColors, AnOverlayOfOnePixel)
+{
+    SourceBitmap sheet = Band({"0000000000000000eeee0000"});
+    sheet.pixels[0] = 2; // a second colour of its own, in one pixel beside the background
+    const ColorChoice choice = ChooseColors(ScanSheetColors(sheet, false, true), kShared, false, true);
+    EXPECT_EQ(choice.overlays, std::vector<std::uint8_t>{2});
+}
