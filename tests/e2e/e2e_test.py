@@ -494,6 +494,16 @@ CASES += [
         ("transparent beside the background", [[(0x35, 0x28, 0x79, 255), (9, 9, 9, 0)] * 12] * 21, (6, 0, 1),
          ["> Color 6 (blue): 352879", "> Transparent: 252 pixels, read as the background"]))
 ] + [
+    # Red beside a transparent pixel, which shows the background: a pair of two colours in every row.
+    case("PNG red beside transparent pixels", COLORS[:1] + ["a.png"] + COLORS[2:], scan(2016) + [
+        "> Color 0 (black): 000000", "> Color 2 (red): 68372B", "> Transparent: 21 pixels, read as the background",
+        "> Warning: Sprite 0 (X0,Y0) has pixel pairs of two colors: 21, the first at (X0,Y0); each shows its left "
+        "pixel", "> Colors: " + shared_text((0, 2, 1)), scan(0, 1)[1]] + wrote("out.asm") + saved(
+        "o.spr", "with the sheet's colors"), {"a.png": png([[(0x68, 0x37, 0x2B, 255), (1, 2, 3, 0)] + [
+            (0, 0, 0, 255)] * 22] * 21, 6)}, {"out.asm": crlf(source([(0, 0, [("11" + "." * 22, (64, 0, 0))] * 21)],
+                                                                      shared=(0, 2, 1), lasts=multicolor([12]))),
+                                            "o.spr": bytes((0, 2, 1) + (64, 0, 0) * 21 + (140,))}),
+] + [
     case("PNG index beyond its palette with -colors", COLORS[:1] + ["a.png"] + COLORS[2:], scan(4536) + [
         "> Error: Pixel (X5,Y3) uses palette entry 200 of 12",
         "> Error: Pixel (X71,Y62) uses palette entry 12 of 12"] + EXIT,
