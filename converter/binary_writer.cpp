@@ -1,7 +1,6 @@
 #include "binary_writer.hpp"
 
 #include "output_file.hpp"
-#include "runtime/console.hpp"
 
 Refused WriteBinaryFile(const OutputOptions& options, const SpriteTable& table)
 {
@@ -15,12 +14,5 @@ Refused WriteBinaryFile(const OutputOptions& options, const SpriteTable& table)
     const FileHandle file = std::get<FileHandle>(opened);
     // The 64th byte is the align byte 0, or with -colors the attribute byte.
     WriteSpriteRecords(file, table, options.realColors);
-    if (Refused refused = CloseOutputFile(file, options.binaryFile)) {
-        return refused;
-    }
-    PrintLine("> Exporting data to binary format ...");
-    PrintLine("> Saving file: " + options.binaryFile);
-    PrintLine("> ...done!");
-    PrintLine("");
-    return {};
+    return FinishExport(file, options.binaryFile, "> Exporting data to binary format ...");
 }

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "binary_writer.hpp"
+#include "c_writer.hpp"
 #include "color_choice.hpp"
 #include "color_report.hpp"
 #include "preview_writer.hpp"
@@ -96,6 +97,12 @@ void SetBinaryFile(RunOptions& options, const Text& name)
     options.exportBinary = true;
 }
 
+void SetCFile(RunOptions& options, const Text& name)
+{
+    options.cFile = name;
+    options.exportC = true;
+}
+
 void SetProgramFile(RunOptions& options, const Text& name)
 {
     options.programFile = name;
@@ -126,6 +133,7 @@ const OptionEntry kOptions[] = {
     {"-overlay", kCounted, kNoName, SetOverlay},
     {"-preview", kCounted, kTakesName, SetPreviewFile},
     {"-prg", kCounted, kTakesName, SetProgramFile},
+    {"-c", kCounted, kTakesName, SetCFile},
     {"-addr", kCounted, kTakesName, [](RunOptions& options, const Text& value) { options.loadAddress = value; }},
 };
 
@@ -231,19 +239,20 @@ SpriteOptions SpriteOptionsOf(const RunOptions& options)
 OutputOptions OutputOptionsOf(const RunOptions& options, std::uint16_t loadAddress)
 {
     return {options.sourceFile,    options.sourceOutputFile, options.spritePadFile, options.binaryFile,
-            options.previewFile,   options.programFile,      options.commentMarker, options.byteDirective,
-            options.hexOutput,     options.verbose,          options.realColors,    options.hiresSprites,
-            loadAddress};
+            options.previewFile,   options.programFile,      options.cFile,         options.commentMarker,
+            options.byteDirective, options.hexOutput,        options.verbose,       options.realColors,
+            options.hiresSprites,  loadAddress};
 }
 
-// The source file, unless -b or -prg alone names an output (without -d,
-// -b and -prg the source writer reports the missing name); then the
-// SpritePad and binary files, the preview and the program file. The first
-// refusal stops the rest.
+// The source file, unless -b, -prg or -c alone names an output (without
+// any of them and -d the source writer reports the missing name); then the
+// SpritePad and binary files, the preview, the program file and the C file.
+// The first refusal stops the rest.
 Refused WriteOutputs(const OutputOptions& outputs, const RunOptions& options, const SpriteTable& sprites)
 {
     Refused refused;
-    if (!(options.exportBinary || options.exportProgram) || !TextEquals(options.sourceOutputFile, "")) {
+    if (!(options.exportBinary || options.exportProgram || options.exportC) ||
+        !TextEquals(options.sourceOutputFile, "")) {
         refused = WriteSourceFile(outputs, sprites);
     }
     if (!refused && options.exportSpritePad) {
@@ -257,6 +266,9 @@ Refused WriteOutputs(const OutputOptions& outputs, const RunOptions& options, co
     }
     if (!refused && options.exportProgram) {
         refused = WriteProgramFile(outputs, sprites);
+    }
+    if (!refused && options.exportC) {
+        refused = WriteCFile(outputs, sprites);
     }
     return refused;
 }

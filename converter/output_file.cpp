@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "runtime/console.hpp"
+
 namespace {
 
 Refused RefuseOverwriting(const Text& outputFile, const ProtectedFile& protectedFile)
@@ -41,6 +43,33 @@ Refused CloseOutputFile(FileHandle file, const Text& name)
     if (!CloseFile(file)) {
         return Refusal{{"> Error: Unable to write file: " + name}};
     }
+    return {};
+}
+
+Text LastByteText(const OutputOptions& options, MachineWord spriteNumber, const Sprite& sprite, bool overlaid)
+{
+    if (!options.realColors) {
+        return "align byte";
+    }
+    const Text color = "sprite color " + ColorText(sprite.ownColor);
+    if (options.hiresSprites) {
+        return color;
+    }
+    if (!sprite.multicolor) {
+        return color + ", over sprite " + DecimalText(spriteNumber - 1);
+    }
+    return color + ", multicolor" + (overlaid ? ", under sprite " + DecimalText(spriteNumber + 1) : "");
+}
+
+Refused FinishExport(FileHandle file, const Text& name, const Text& exportingLine)
+{
+    if (Refused refused = CloseOutputFile(file, name)) {
+        return refused;
+    }
+    PrintLine(exportingLine);
+    PrintLine("> Saving file: " + name);
+    PrintLine("> ...done!");
+    PrintLine("");
     return {};
 }
 

@@ -17,6 +17,7 @@ struct OutputOptions {
     Text binaryFile;
     Text previewFile;
     Text programFile;
+    Text cFile;
     Text commentMarker;
     Text byteDirective;
     bool hexOutput = false;
@@ -43,5 +44,13 @@ Outcome<FileHandle> OpenOutputFile(const OutputOptions& options, const Text& nam
 // byte, or 0 when withAttributes is false.
 void WriteSpriteRecords(FileHandle file, const SpriteTable& table, bool withAttributes);
 
+// What a sprite's 64th byte holds, in words: "align byte", or with -colors
+// the attribute byte's own colour, the mode and the sprite of an overlay pair
+// that lies over or under this one ("sprite color 2 (red), multicolor").
+Text LastByteText(const OutputOptions& options, MachineWord spriteNumber, const Sprite& sprite, bool overlaid);
+
 // Closes the file; refuses the run when not every byte written reached it.
 Refused CloseOutputFile(FileHandle file, const Text& name);
+
+// Closes an export file, then shows the exporting line and the file saved.
+Refused FinishExport(FileHandle file, const Text& name, const Text& exportingLine);

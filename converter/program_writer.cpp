@@ -1,6 +1,5 @@
 #include "program_writer.hpp"
 
-#include "runtime/console.hpp"
 
 namespace {
 
@@ -44,13 +43,6 @@ std::optional<std::int64_t> AddressOf(const Text& value)
 Text AddressText(std::int64_t address)
 {
     return "$" + PadLeft(HexText(address, 0), 4, "0");
-}
-
-std::int64_t SpriteCount(const SpriteTable& table)
-{
-    std::int64_t count = 0;
-    ForEachSprite(table, [&count](const SpriteCell&, const Sprite&, bool) { count += 1; });
-    return count;
 }
 
 // The sprites' 64 bytes each must end at $FFFF at the latest.
@@ -106,12 +98,7 @@ Refused WriteProgramFile(const OutputOptions& options, const SpriteTable& table)
                                     static_cast<std::uint8_t>(options.loadAddress >> 8)};
     WriteBlock(file, address, sizeof address);
     WriteSpriteRecords(file, table, options.realColors);
-    if (Refused refused = CloseOutputFile(file, options.programFile)) {
-        return refused;
-    }
-    PrintLine("> Exporting data to C64 program format, loading at " + AddressText(options.loadAddress) + " ...");
-    PrintLine("> Saving file: " + options.programFile);
-    PrintLine("> ...done!");
-    PrintLine("");
-    return {};
+    return FinishExport(file, options.programFile,
+                        "> Exporting data to C64 program format, loading at " + AddressText(options.loadAddress) +
+                            " ...");
 }

@@ -15,10 +15,12 @@ struct RunOptions {
     Text binaryFile;
     Text previewFile;
     Text programFile;
+    Text cFile;
     bool exportSpritePad = false;
     bool exportBinary = false; // -b: the sprites as raw binary
     bool exportPreview = false; // -preview: a picture of what the C64 shows
     bool exportProgram = false; // -prg: a C64 program file
+    bool exportC = false;       // -c: C source
     bool errorLevel = false;   // -errorlevel: exit code 1 for a run that ends with an error line
     bool waitForReturn = false;
     bool hexOutput = false;

@@ -48,8 +48,7 @@ void BuildDataLine(const OutputOptions& options, const Sprite& sprite, std::size
 }
 
 // The 64th byte of a sprite: 0 to align the next one, or with -colors the
-// SpritePad attribute byte, which holds the sprite's own colour, and names
-// the sprite of an overlay pair that lies over or under this one.
+// SpritePad attribute byte.
 Text LastByteLine(const OutputOptions& options, MachineWord spriteNumber, const Sprite& sprite, bool overlaid)
 {
     if (!options.realColors) {
@@ -57,15 +56,7 @@ Text LastByteLine(const OutputOptions& options, MachineWord spriteNumber, const 
     }
     Text line = "\t" + options.byteDirective + "\t";
     AppendByteValue(options, AttributeByte(sprite, overlaid), line);
-    line += "\t" + options.commentMarker + " sprite color " + ColorText(sprite.ownColor);
-    if (options.hiresSprites) {
-        return line;
-    }
-    if (!sprite.multicolor) {
-        return line + ", over sprite " + DecimalText(spriteNumber - 1);
-    }
-    const Text under = overlaid ? ", under sprite " + DecimalText(spriteNumber + 1) : "";
-    return line + ", multicolor" + under;
+    return line + "\t" + options.commentMarker + " " + LastByteText(options, spriteNumber, sprite, overlaid);
 }
 
 // Writes one line and, with -v, shows it on the console.

@@ -69,3 +69,11 @@ template <typename Visit> void ForEachSprite(const SpriteTable& table, Visit vis
         }
     }
 }
+
+// The sprites in the files: one for each cell, two for an overlay pair.
+inline std::int64_t SpriteCount(const SpriteTable& table)
+{
+    std::int64_t count = 0;
+    ForEachSprite(table, [&count](const SpriteCell&, const Sprite&, bool) { count += 1; });
+    return count;
+}

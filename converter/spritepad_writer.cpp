@@ -1,7 +1,6 @@
 #include "spritepad_writer.hpp"
 
 #include "output_file.hpp"
-#include "runtime/console.hpp"
 
 Refused WriteSpritePadFile(const OutputOptions& options, const SpriteTable& table)
 {
@@ -15,13 +14,7 @@ Refused WriteSpritePadFile(const OutputOptions& options, const SpriteTable& tabl
     const std::uint8_t colors[] = {table.colors.background, table.colors.multicolor1, table.colors.multicolor2};
     WriteBlock(file, colors, sizeof colors);
     WriteSpriteRecords(file, table, true);
-    if (Refused refused = CloseOutputFile(file, options.spritePadFile)) {
-        return refused;
-    }
-    PrintLine(options.realColors ? "> Exporting data to SpritePad format, with the sheet's colors ..."
-                                 : "> Exporting data to SpritePad format, but with temp colors ...");
-    PrintLine("> Saving file: " + options.spritePadFile);
-    PrintLine("> ...done!");
-    PrintLine("");
-    return {};
+    return FinishExport(file, options.spritePadFile,
+                        options.realColors ? "> Exporting data to SpritePad format, with the sheet's colors ..."
+                                           : "> Exporting data to SpritePad format, but with temp colors ...");
 }

@@ -25,7 +25,8 @@ import zlib
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from sheets import (CHANNELS, COLODORE, HIRES, OTHERS, PAIRED, PEPTO, ROWS, bmp, changed, color, crlf,  # noqa
-                    grid, multicolor, paint, png, blank_png, scanlines, shared_text, source, sprites, spritepad)
+                    c_source, grid, multicolor, paint, png, blank_png, scanlines, shared_text, source, sprites,
+                    spritepad)
 
 USAGE = ["> Usage: pixmoldxx.exe -s <sourcefile> -d <destination file> <parameter List>", "",
          ">   -? -h -help This helptext.", ">   -s    <sourcefile> uncompressed 256color bitmap file.",
@@ -649,6 +650,27 @@ CASES += [
     for name, address, value in (("-colors, 16 palette entries in C64 order", "$C000", 0xC000),
                                  ("-hires nine sprites with -e", "0x3000", 0x3000),
                                  ("-overlay, -bg and -mc fixed", "4096", 4096)) for c in [named(name)]
+]
+# -c: C source of the sprites, the bytes of -b in an array, and with -colors the colours as constants.
+C_SAVED = ["> Exporting data to C format ...", "> Saving file: o.c", "> ...done!", ""]
+CASES += [
+    case("-c without -d, -hex", ["-s", "a.bmp", "-c", "o.c", "-hex"], scan(2016, 4) + C_SAVED, SHEET,
+         {"o.c": crlf(c_source(S48, True))}),
+    case("-c over the program file", ["-s", "a.bmp", "-prg", "o.c", "-c", "o.c"], scan(2016, 4) + program(0x2000, "o.c")
+         + ["> Error: C file is the program file: o.c"], SHEET, {"o.c": b"\0\x20" + BIN}),
+    case("-c as the last parameter", CONVERT + ["-c"], DONE + ["> Error: No destination filename for C output."],
+         SHEET, {"out.asm": ASM}),
+] + [
+    dict(c, name=c["name"] + ", -c", args=c["args"] + ["-c", "o.c"] + more, console=c["console"] + C_SAVED,
+         out=dict(c["out"], **{"o.c": crlf(c_source(*form))}))
+    for name, more, form in (
+        ("-colors, 16 palette entries in C64 order", [], (CELLS, False, SHARED, multicolor(OWNS))),
+        ("-colors -hires, 8 bits", [], (HIRES_CELLS, False, (6,), [(7, "")] * 9)),
+        ("-hires nine sprites with -e", [], (sprites(3, 3, table=HIRES),)),
+        ("-overlay, -bg and -mc fixed", [], (OVERLAID_CELLS, False, SHARED, OVERLAID_LASTS))) for c in [named(name)]
+] + [
+    dict(c, name=c["name"] + ", -c", args=c["args"] + ["-c", "o.c"], console=c["console"] + [
+        "> Error: The sheet has no sprites, so it has no C array."]) for c in [named("-colors, no sprites: no columns")]
 ]
 # -errorlevel: exit code 1 after every kind of error line, 0 after a conversion, the usage text and the credits.
 CASES += [dict(c, name=c["name"] + ", -errorlevel", args=c["args"] + ["-errorlevel"], code=code)

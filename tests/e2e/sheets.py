@@ -125,6 +125,28 @@ def source(cells, syntax="", hexadecimal=False, shared=None, lasts=()):
     return lines
 
 
+def c_source(cells, hexadecimal=False, shared=None, lasts=()):
+    """The lines of the -c file of these cells; with shared colours (-colors) their constants, lasts as for source(),
+    and each sprite's own colour."""
+    value = ("0x%02X" if hexadecimal else "%d").__mod__
+    lines = ["/* created using pixmold by -zarn / QTV | Mossgrove */"] + (
+        ["/* %s */" % shared_text(shared)] if shared else []) + ["#define SPRITES_COUNT %d" % len(cells)] + ["#define SPRITES_%s %d /* %s */" % (
+            what, c, NAMES[c]) for what, c in zip(("BACKGROUND", "MULTICOLOR1", "MULTICOLOR2"), shared or ())]
+    lines += ["", "const unsigned char sprites[SPRITES_COUNT][64] = {"]
+    for number, (x, y, rows) in enumerate(cells):
+        byte, words = lasts[number] if shared else (0, "")
+        last = "sprite color %s%s" % (color(byte & 15), words) if shared else "align byte"
+        lines += ["    /* sprite %d (%d,%d) */" % (number, x, y), "    {"] + [
+            "        %s, /* %s */" % (", ".join(map(value, data)), picture) for picture, data in rows] + [
+            "        %s /* %s */" % (value(byte), last), "    },"]
+    lines.append("};")
+    if shared:
+        lines += ["", "const unsigned char sprites_colors[SPRITES_COUNT] = {"] + [
+            "    %d, /* sprite %d: %s */" % (byte & 15, n, NAMES[byte & 15]) for n, (byte, _) in enumerate(lasts)]
+        lines.append("};")
+    return lines
+
+
 def multicolor(owns):
     """The lasts of source() for multicolour sprites of these colours of their own."""
     return [(own | 128, ", multicolor") for own in owns]

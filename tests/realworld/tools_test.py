@@ -9,6 +9,9 @@ and PNG forms: the sheet of colour indexes (where the tool keeps them), and
 picks; optipng re-encodes the test's own PNG files. The program's files for
 that sheet must equal, byte for byte, its files for the same sheet saved by the
 test's own BMP writer.
+The C file must build with cc65 (cl65 -t c64: the program holds the bytes
+of -b) and gcc -std=c99 -Wall -Wextra -pedantic -Werror (the built program
+writes out exactly the bytes of -b).
 An assembler (acme, xa65, 64tass, ca65) must turn the decimal and the -hex
 source, unchanged (-acme for ACME, -ca65 for 64tass and ca65), into the bytes of
 the -b file: the SpritePad file's sprite bytes, each followed by the align byte
@@ -45,7 +48,13 @@ WRITERS = ("imagemagick", "netpbm", "pillow", "optipng")
 PREVIEW = "-colors -preview p.png"  # real viewers read the preview
 ASSEMBLERS = {"acme": "echo '*=$1000' >main.a && echo '!source \"s.asm\"' >>main.a && acme -f plain -o out.bin main.a",
               "xa65": "xa -o out.bin s.asm", "64tass": "64tass --quiet -Wall --nostart -o out.bin s.asm",
-              "ca65": "ca65 -o s.o s.asm && ld65 -t none -o out.bin s.o"}
+              "ca65": "ca65 -o s.o s.asm && ld65 -t none -o out.bin s.o",
+              # The C file: cc65 builds a C64 program that holds the array; gcc one that writes it out.
+              "cl65": "echo '#include \"s.c\"' >main.c && echo 'int main(void) { return sprites[0][0]; }' >>main.c"
+                      " && cl65 -t c64 -o out.prg main.c",
+              "gcc": "printf '#include <stdio.h>\\n#include \"s.c\"\\nint main(void) { return fwrite(sprites, 1, "
+                     "sizeof sprites, stdout) != sizeof sprites; }\\n' >main.c && gcc -std=c99 -Wall -Wextra "
+                     "-pedantic -Werror -o main main.c && ./main >out.bin"}
 # tool: (what must be at hand, the program's options, the commands that write tool.bmp or out.bin by form)
 TOOLS = {
     # ImageMagick's own convert, whatever else of that name is on the path.
@@ -72,7 +81,7 @@ TOOLS = {
     "optipng": (["optipng"], [], {"-colors": ["optipng -quiet -out tool.png rgb.png",
                                               "optipng -quiet -o4 -i1 -out tool.png palette.png"]}),
     "acme": (["acme"], ["-acme"], {}), "xa65": (["xa"], [], {}), "64tass": (["64tass"], ["-ca65"], {}),
-    "ca65": (["ca65", "ld65"], ["-ca65"], {}),
+    "ca65": (["ca65", "ld65"], ["-ca65"], {}), "cl65": (["cl65"], [], {}), "gcc": (["gcc"], [], {}),
     "make": (["make", "acme"], [], {}),
 }
 
@@ -106,11 +115,12 @@ def convert(options, bitmap, flags):
         write(folder, {sheet: bitmap})
         try:
             subprocess.run(options.emulator_word + [options.program, "-s", sheet, "-d", "s.asm", "-e", "s.spr",
-                                                    "-b", "s.bin"] + flags, cwd=folder, capture_output=True,
-                           timeout=options.limit)
+                                                    "-b", "s.bin", "-c", "s.c"] + flags, cwd=folder,
+                           capture_output=True, timeout=options.limit)
         except subprocess.TimeoutExpired:
             return None, "the program did not end within %.0f seconds" % options.limit
-        outputs = [os.path.join(folder, name) for name in ("s.asm", "s.spr", "s.bin", "p.png")[:3 + ("p.png" in flags)]]
+        names = ("s.asm", "s.spr", "s.bin", "s.c", "p.png")[:4 + ("p.png" in flags)]
+        outputs = [os.path.join(folder, name) for name in names]
         if not all(map(os.path.exists, outputs)):
             return None, "the program wrote no source, SpritePad or binary file"
         return [open(name, "rb").read() for name in outputs], None
@@ -120,7 +130,7 @@ def run_command(options, command, flags, own):
     """The problem with one writer command or one assembler command, if any."""
     with tempfile.TemporaryDirectory(prefix="pixmold-tools-") as folder:
         write(folder, {"sheet.pgm": b"P5 96 84 255\n" + b"".join(bytes(row) for row in SHEET),
-                       "sheet.ppm": b"P6 96 84 255\n" + RGB,
+                       "sheet.ppm": b"P6 96 84 255\n" + RGB, "s.c": own[3],
                        "ramp.pgm": b"P5 256 1 255\n" + bytes(range(256)), "s.asm": own[0], "p.png": own[-1],
                        "rgb.png": png([[tuple(PEPTO[c].to_bytes(3, "big")) for c in row] for row in PAINTED], 2),
                        "palette.png": png([[USED.index(c) for c in row] for row in PAINTED], 3, 8,
@@ -131,12 +141,14 @@ def run_command(options, command, flags, own):
             return problem
         if "p.png" in flags:  # the preview shows the sheet, which loses no pixel
             return None if open(shown, "rb").read() == RGB else "the preview does not show the sheet"
-        made = ("tool.png", "tool.bmp") if options.tool in WRITERS else ("out.bin",)
+        made = ("tool.png", "tool.bmp") if options.tool in WRITERS else ("out.prg", "out.bin")
         result = os.path.join(folder, next((name for name in made if os.path.exists(os.path.join(folder, name))),
                                            made[-1]))
         if problem or not os.path.exists(result):
             return problem or "no " + os.path.basename(result)
         data = open(result, "rb").read()
+    if result.endswith(".prg"):  # the C64 program holds the array somewhere
+        return None if own[2] in data else "the C64 program does not hold the bytes of -b"
     if result.endswith(".bin"):
         spr = own[1]
         sprites = spr[3:] if "-colors" in flags or "-overlay" in flags else b"".join(spr[3 + 64 * n:66 + 64 * n] + b"\0"
@@ -185,7 +197,7 @@ def main():
         problems = run_make(options)
         print("\n".join(problems) or "ok   make")
         return 1 if problems else 0
-    if options.tool in ASSEMBLERS:
+    if options.tool in ASSEMBLERS:  # the assemblers and the C compilers
         forms = ("", "-hex", "-colors", "-colors -hex", "-overlay -hex")
         commands = {form: [ASSEMBLERS[options.tool]] for form in forms}
     failures = runs = 0

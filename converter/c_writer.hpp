@@ -1,0 +1,18 @@
+// Writes the sprites as C source (-c) that cc65 and the C99 compilers of the
+// C64 accept: the sprite count and, with -colors, the shared colours as
+// constants, the sprites as a const unsigned char array of 64 bytes each
+// (the bytes of -b), and with -colors each sprite's own colour. One file, to
+// include once or to compile on its own.
+#pragma once
+
+#include "output_file.hpp"
+#include "sprite_table.hpp"
+
+// The names in the file: NAME_COUNT, NAME_BACKGROUND, NAME_MULTICOLOR1 and 2,
+// the array NAME and the array NAME_colors.
+inline constexpr char kDefaultCName[] = "sprites";
+
+// Refuses the run with a message when no -c name was given, when the name is
+// the sheet or another output of the run, when the sheet has no sprites (C
+// has no empty arrays), or when the file cannot be created or written.
+Refused WriteCFile(const OutputOptions& options, const SpriteTable& table);
