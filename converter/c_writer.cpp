@@ -11,19 +11,10 @@ Text ByteText(const OutputOptions& options, std::uint8_t value)
     return options.hexOutput ? "0x" + PadLeft(HexText(value, 0), 2, "0") : DecimalText(value);
 }
 
-Text UpperCase(const Text& text)
-{
-    Text upper = text;
-    for (char& c : upper) {
-        c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-    }
-    return upper;
-}
-
 // "#define SPRITES_BACKGROUND 0 /* black */".
 Text ColorConstant(const Text& name, const char* what, std::uint8_t color)
 {
-    return "#define " + UpperCase(name) + "_" + what + " " + DecimalText(color) + " /* " + C64ColorName(color) +
+    return "#define " + AsciiUpperCase(name) + "_" + what + " " + DecimalText(color) + " /* " + C64ColorName(color) +
            " */";
 }
 
@@ -34,7 +25,7 @@ void WriteHeader(const OutputOptions& options, FileHandle file, const Text& name
     if (options.realColors) {
         WriteLine(file, "/* " + SharedColorsText(colors, options.hiresSprites) + " */");
     }
-    WriteLine(file, "#define " + UpperCase(name) + "_COUNT " + DecimalText(count));
+    WriteLine(file, "#define " + AsciiUpperCase(name) + "_COUNT " + DecimalText(count));
     if (options.realColors) {
         WriteLine(file, ColorConstant(name, "BACKGROUND", colors.background));
     }
@@ -72,7 +63,7 @@ void WriteSpriteBlock(const OutputOptions& options, FileHandle file, MachineWord
 void WriteOwnColors(FileHandle file, const Text& name, const SpriteTable& table)
 {
     WriteLine(file, "");
-    WriteLine(file, "const unsigned char " + name + "_colors[" + UpperCase(name) + "_COUNT] = {");
+    WriteLine(file, "const unsigned char " + name + "_colors[" + AsciiUpperCase(name) + "_COUNT] = {");
     MachineWord number = 0;
     ForEachSprite(table, [&](const SpriteCell&, const Sprite& sprite, bool) {
         WriteLine(file, "    " + DecimalText(sprite.ownColor) + ", /* sprite " + DecimalText(number) + ": " +
@@ -101,9 +92,9 @@ Refused WriteCFile(const OutputOptions& options, const SpriteTable& table)
         return *refusal;
     }
     const FileHandle file = std::get<FileHandle>(opened);
-    const Text name = kDefaultCName;
+    const Text& name = options.name;
     WriteHeader(options, file, name, count, table.colors);
-    WriteLine(file, "const unsigned char " + name + "[" + UpperCase(name) + "_COUNT][64] = {");
+    WriteLine(file, "const unsigned char " + name + "[" + AsciiUpperCase(name) + "_COUNT][64] = {");
     MachineWord number = 0;
     ForEachSprite(table, [&](const SpriteCell& cell, const Sprite& sprite, bool overlaid) {
         WriteSpriteBlock(options, file, number, cell, sprite, overlaid);

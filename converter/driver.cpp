@@ -3,10 +3,12 @@
 #include <new>
 #include <utility>
 
+#include "basic_writer.hpp"
 #include "binary_writer.hpp"
 #include "c_writer.hpp"
 #include "color_choice.hpp"
 #include "color_report.hpp"
+#include "labels.hpp"
 #include "preview_writer.hpp"
 #include "program_writer.hpp"
 #include "run_control.hpp"
@@ -109,6 +111,12 @@ void SetProgramFile(RunOptions& options, const Text& name)
     options.exportProgram = true;
 }
 
+void SetBasicFile(RunOptions& options, const Text& name)
+{
+    options.basicFile = name;
+    options.exportBasic = true;
+}
+
 // Compared in this order; options are case-sensitive. The usage text lists them
 // in an order of its own, and leaves out -7305 (the credits screen).
 const OptionEntry kOptions[] = {
@@ -135,6 +143,8 @@ const OptionEntry kOptions[] = {
     {"-prg", kCounted, kTakesName, SetProgramFile},
     {"-c", kCounted, kTakesName, SetCFile},
     {"-addr", kCounted, kTakesName, [](RunOptions& options, const Text& value) { options.loadAddress = value; }},
+    {"-basic", kCounted, kTakesName, SetBasicFile},
+    {"-label", kCounted, kTakesName, [](RunOptions& options, const Text& name) { options.label = name; }},
 };
 
 const OptionEntry* FindOption(const Text& parameter)
@@ -236,22 +246,24 @@ SpriteOptions SpriteOptionsOf(const RunOptions& options)
     return {options.realColors, options.hiresSprites, options.overlay, options.verbose};
 }
 
-OutputOptions OutputOptionsOf(const RunOptions& options, std::uint16_t loadAddress)
+OutputOptions OutputOptionsOf(const RunOptions& options, std::uint16_t loadAddress, const Text& name)
 {
     return {options.sourceFile,    options.sourceOutputFile, options.spritePadFile, options.binaryFile,
-            options.previewFile,   options.programFile,      options.cFile,         options.commentMarker,
-            options.byteDirective, options.hexOutput,        options.verbose,       options.realColors,
-            options.hiresSprites,  loadAddress};
+            options.previewFile,   options.programFile,      options.cFile,         options.basicFile,
+            options.commentMarker, options.byteDirective,    options.hexOutput,     options.verbose,
+            options.realColors,    options.hiresSprites,     loadAddress,           name,
+            options.label.has_value()};
 }
 
-// The source file, unless -b, -prg or -c alone names an output (without
-// any of them and -d the source writer reports the missing name); then the
-// SpritePad and binary files, the preview, the program file and the C file.
+// The source file, unless -b, -prg, -c or -basic alone names an output
+// (without any of them and -d the source writer reports the missing name);
+// then the SpritePad and binary files, the preview, the program file, the C
+// file and the BASIC listing.
 // The first refusal stops the rest.
 Refused WriteOutputs(const OutputOptions& outputs, const RunOptions& options, const SpriteTable& sprites)
 {
     Refused refused;
-    if (!(options.exportBinary || options.exportProgram || options.exportC) ||
+    if (!(options.exportBinary || options.exportProgram || options.exportC || options.exportBasic) ||
         !TextEquals(options.sourceOutputFile, "")) {
         refused = WriteSourceFile(outputs, sprites);
     }
@@ -269,6 +281,9 @@ Refused WriteOutputs(const OutputOptions& outputs, const RunOptions& options, co
     }
     if (!refused && options.exportC) {
         refused = WriteCFile(outputs, sprites);
+    }
+    if (!refused && options.exportBasic) {
+        refused = WriteBasicFile(outputs, sprites);
     }
     return refused;
 }
@@ -301,6 +316,10 @@ int Convert(const RunOptions& options)
     if (const Refusal* refusal = RefusalOf(loadAddress)) {
         return EndRefusedRun(options, *refusal);
     }
+    const Outcome<Text> label = ReadLabel(options.label);
+    if (const Refusal* refusal = RefusalOf(label)) {
+        return EndRefusedRun(options, *refusal);
+    }
     Outcome<SourceBitmap> bitmap = LoadSourceBitmap(options.sourceFile, SheetOptionsOf(options));
     if (const Refusal* refusal = RefusalOf(bitmap)) {
         return EndRefusedRun(options, *refusal);
@@ -317,7 +336,7 @@ int Convert(const RunOptions& options)
         return EndRefusedRun(options, *refusal);
     }
     PixelPlane().swap(sheet.pixels); // the sprites hold all that the outputs need
-    const OutputOptions outputs = OutputOptionsOf(options, std::get<std::uint16_t>(loadAddress));
+    const OutputOptions outputs = OutputOptionsOf(options, std::get<std::uint16_t>(loadAddress), std::get<Text>(label));
     if (Refused refused = WriteOutputs(outputs, options, std::get<SpriteTable>(sprites))) {
         return EndRefusedRun(options, *refused);
     }

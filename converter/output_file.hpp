@@ -18,6 +18,7 @@ struct OutputOptions {
     Text previewFile;
     Text programFile;
     Text cFile;
+    Text basicFile;
     Text commentMarker;
     Text byteDirective;
     bool hexOutput = false;
@@ -25,6 +26,8 @@ struct OutputOptions {
     bool realColors = false;   // the attribute bytes and the shared colours are the sheet's
     bool hiresSprites = false;
     std::uint16_t loadAddress = 0; // -prg
+    Text name;                     // of the sprites in the C file and the BASIC listing
+    bool labels = false;           // -label: the source names the sprites
 };
 
 // A file an output must not be written over, and the line that refuses it

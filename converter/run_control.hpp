@@ -16,11 +16,13 @@ struct RunOptions {
     Text previewFile;
     Text programFile;
     Text cFile;
+    Text basicFile;
     bool exportSpritePad = false;
     bool exportBinary = false; // -b: the sprites as raw binary
     bool exportPreview = false; // -preview: a picture of what the C64 shows
     bool exportProgram = false; // -prg: a C64 program file
     bool exportC = false;       // -c: C source
+    bool exportBasic = false;   // -basic: a BASIC listing
     bool errorLevel = false;   // -errorlevel: exit code 1 for a run that ends with an error line
     bool waitForReturn = false;
     bool hexOutput = false;
@@ -33,6 +35,7 @@ struct RunOptions {
     std::optional<Text> fixedBackground;  // -bg N as given
     std::optional<Text> fixedMulticolors; // -mc N,M as given
     std::optional<Text> loadAddress;      // -addr N as given
+    std::optional<Text> label;            // -label name as given
     std::uint8_t countedOptions = 0; // one byte: 256 counted options wrap to 0
     Text commentMarker = "//";
     Text byteDirective = ".byte";

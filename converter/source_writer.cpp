@@ -1,5 +1,6 @@
 #include "source_writer.hpp"
 
+#include "c64_colors.hpp"
 #include "output_file.hpp"
 #include "runtime/console.hpp"
 #include "runtime/files.hpp"
@@ -73,6 +74,9 @@ void WriteSprite(const OutputOptions& options, FileHandle file, MachineWord spri
 {
     EmitLine(options, file, options.commentMarker + " SPRITE " + DecimalText(spriteNumber) +
                                 "  - Offset: (" + DecimalText(cell.x) + "," + DecimalText(cell.y) + ")");
+    if (options.labels) {
+        EmitLine(options, file, options.name + "_" + DecimalText(spriteNumber) + ":");
+    }
     Text line;
     for (std::size_t row = 0; row < kSpriteHeight; row += 1) {
         BuildDataLine(options, sprite, row, line);
@@ -83,6 +87,25 @@ void WriteSprite(const OutputOptions& options, FileHandle file, MachineWord spri
     if (options.verbose) {
         PrintLine("");
     }
+}
+
+// -label: "name_count = 7", with -colors the shared colours, then the label
+// of the first sprite. The syntax every dialect's assembler takes.
+void WriteConstants(const OutputOptions& options, FileHandle file, std::int64_t count, const SharedColors& colors)
+{
+    const Text comment = "\t" + options.commentMarker + " ";
+    EmitLine(options, file, options.name + "_count = " + DecimalText(count));
+    if (options.realColors) {
+        EmitLine(options, file, options.name + "_background = " + DecimalText(colors.background) + comment +
+                                    C64ColorName(colors.background));
+    }
+    if (options.realColors && !options.hiresSprites) {
+        EmitLine(options, file, options.name + "_multicolor1 = " + DecimalText(colors.multicolor1) + comment +
+                                    C64ColorName(colors.multicolor1));
+        EmitLine(options, file, options.name + "_multicolor2 = " + DecimalText(colors.multicolor2) + comment +
+                                    C64ColorName(colors.multicolor2));
+    }
+    EmitLine(options, file, options.name + ":");
 }
 
 } // namespace
@@ -108,6 +131,9 @@ Refused WriteSourceFile(const OutputOptions& options, const SpriteTable& table)
     if (options.realColors) {
         const Text colors = SharedColorsText(table.colors, options.hiresSprites);
         EmitLine(options, file, "\t" + options.commentMarker + " " + colors);
+    }
+    if (options.labels) {
+        WriteConstants(options, file, SpriteCount(table), table.colors);
     }
     MachineWord spriteNumber = 0;
     ForEachSprite(table, [&](const SpriteCell& cell, const Sprite& sprite, bool overlaid) {

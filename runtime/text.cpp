@@ -108,6 +108,15 @@ Text LowerCase(const Text& text)
     return result;
 }
 
+Text AsciiUpperCase(const Text& text)
+{
+    Text upper = text;
+    for (char& c : upper) {
+        c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    }
+    return upper;
+}
+
 Text ExtensionOf(const Text& path)
 {
     std::size_t position = path.size();

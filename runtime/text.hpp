@@ -29,6 +29,9 @@ Text ReplaceAll(const Text& text, const Text& find, const Text& replacement);
 // Lower-cases by the platform's rules for its 8-bit code page; the length stays.
 Text LowerCase(const Text& text);
 
+// Upper-cases the ASCII letters a-z only, whatever the code page.
+Text AsciiUpperCase(const Text& text);
+
 // The characters after the last "." of the last path component, up to a double
 // quote; empty when there is no such ".".
 Text ExtensionOf(const Text& path);
