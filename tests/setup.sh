@@ -3,7 +3,7 @@
 # with apt-get. Elsewhere it names what is missing and the tests that need it
 # are reported as skipped. Then fetches the libspng source that the Windows
 # builds compile (deps/fetch.sh, once).
-packages="cmake g++ make libgtest-dev libspng-dev zlib1g-dev python3 imagemagick netpbm python3-pil optipng pngcheck acme xa65 64tass cc65"
+packages="cmake g++ make libgtest-dev libspng-dev zlib1g-dev python3 imagemagick netpbm python3-pil optipng pngcheck acme xa65 64tass dasm cc65"
 missing=$(for package in $packages; do
   dpkg-query -W -f '${Status}\n' "$package" 2>/dev/null | grep -q "ok installed" || echo "$package"
 done)

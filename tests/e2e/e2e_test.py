@@ -12,6 +12,7 @@ does not end within a few seconds of the program's own start-up time fails.
 import argparse
 import os
 import random
+import re
 import select
 import struct
 import shutil
@@ -672,6 +673,84 @@ CASES += [
     dict(c, name=c["name"] + ", -c", args=c["args"] + ["-c", "o.c"], console=c["console"] + [
         "> Error: The sheet has no sprites, so it has no C array."]) for c in [named("-colors, no sprites: no columns")]
 ]
+# -label: labels and constants in the source; the C file and the BASIC listing take their names from it.
+LABEL = "> Error: -label takes 1 to 32 letters, digits and _, starting with a letter, not: "
+RESERVED = "> Error: -label cannot take a name that an assembler or C reserves: "
+CASES += [
+    case("-label in ACME syntax, -hex", CONVERT + ["-acme", "-hex", "-label", "s_1"], DONE, SHEET,
+         {"out.asm": crlf(source(S48, "-acme", True, label="s_1"))}),
+    case("-label as the last parameter", CONVERT + ["-label"], ["> Error: No name for -label."], SHEET),
+] + [
+    case("-label refuses " + name, CONVERT + ["-label", name], [line + name], SHEET)
+    for name, line in (("1st", LABEL), ("_s", LABEL), ("s-1", LABEL), ("s" * 33, LABEL), ("s.1", LABEL),
+                       ("lda", RESERVED), ("Stz", RESERVED), ("X", RESERVED), ("f", RESERVED), ("int", RESERVED),
+                       ("fastcall", RESERVED))
+] + [
+    dict(c, name=c["name"] + ", -label", args=c["args"] + ["-label", "s" * 32], out=dict(c["out"], **{
+        "out.asm": crlf(source(HIRES_CELLS, shared=(6,), lasts=[(7, "")] * 9, label="s" * 32))}))
+    for c in [named("-colors -hires, 8 bits")]
+]
+
+
+def basic(lines, data):
+    """A -basic listing: these lines numbered 10, 20, ..., then the DATA lines of 16 values from 1000."""
+    return crlf(["%d %s" % (10 + 10 * n, line) for n, line in enumerate(lines)] + [
+        "%d DATA %s" % (1000 + n // 16 * 10, ",".join(map(str, data[n:n + 16]))) for n in range(0, len(data), 16)])
+
+
+BASIC_SAVED = ["> Exporting data to BASIC format ...", "> Saving file: o.bas", "> ...done!", ""]
+NINE = ["REM %s 0-8 AT 15808, BLOCKS 247-255", "POKE 55,192:POKE 56,61:CLR:S=15808:V=53248",
+        "FOR I=0 TO 575:READ A:POKE S+I,A:NEXT"]  # 16384 - 9 * 64 = 61 * 256 + 192
+
+
+def shown(colors, modes, owns=None, blocks=range(247, 255), columns=range(8)):
+    """The lines of the screen's colours (the -colors shared colours) and modes and of each sprite shown."""
+    return ["PRINT CHR$(147)" + "".join(":POKE V+%d,%d" % (33 + (n > 0) * 3 + n, c) for n, c in enumerate(colors)),
+            "POKE V+21,%d:POKE V+28,%d:POKE V+16,0:POKE V+23,0:POKE V+29,0" % (2 ** len(blocks) - 1, modes)] + [
+        "POKE %d,%d:POKE V+%d,%d:POKE V+%d,100" % (2040 + n, block, 2 * n, 24 + 32 * column, 2 * n + 1) + (
+            ":POKE V+%d,%d" % (39 + n, owns[n]) if owns else "") for n, (block, column) in enumerate(zip(blocks,
+                                                                                                          columns))]
+
+
+CASES += [
+    case("-basic and -b without -d", ["-s", "a.bmp", "-basic", "o.bas", "-b", "o.bin"], scan(2016, 4) + BINARY +
+         BASIC_SAVED, SHEET, {"o.bin": BIN, "o.bas": basic([
+             "REM SPRITES 0-3 AT 16128, BLOCKS 252-255", "POKE 55,0:POKE 56,63:CLR:S=16128:V=53248",
+             "FOR I=0 TO 255:READ A:POKE S+I,A:NEXT", "PRINT CHR$(147)",
+             "POKE V+21,15:POKE V+28,15:POKE V+16,0:POKE V+23,0:POKE V+29,0", "POKE 2040,252:POKE V+0,24:POKE V+1,100",
+             "POKE 2041,253:POKE V+2,56:POKE V+3,100", "POKE 2042,254:POKE V+4,88:POKE V+5,100",
+             "POKE 2043,255:POKE V+6,120:POKE V+7,100"], BIN)}),
+    # Sixty cells of sprites() take 4 DATA lines of 56 to 58 characters each: 60 * 4 * (58 - 5 + 5) bytes
+    # from 2049 reach past 16384 - 60 * 64.
+    case("-basic of too many sprites", ["-s", "a.bmp", "-basic", "o.bas"], scan(30240, 60) + [
+        "> Error: 60 sprites are too many for a BASIC listing: its program would reach 12544, where they start."],
+         {"a.bmp": bmp(grid(10, 6))}),
+    case("-basic over the C file", ["-s", "a.bmp", "-c", "o.c", "-basic", "o.c"], scan(2016, 4) + C_SAVED + [
+        "> Error: BASIC file is the C file: o.c"], SHEET, {"o.c": crlf(c_source(S48))}),
+    case("-basic as the last parameter", CONVERT + ["-basic"], DONE + ["> Error: No destination filename for BASIC "
+                                                                      "output."], SHEET, {"out.asm": ASM}),
+] + [
+    dict(c, name=c["name"] + ", -basic -b", args=c["args"] + ["-basic", "o.bas", "-b", "o.bin"] + more,
+         console=c["console"] + BINARY + C_SAVED * ("-c" in more) + BASIC_SAVED, out=dict(c["out"], **{
+             "o.bin": data, "o.bas": basic(lines, data)}, **files))
+    for name, more, lines, files in (
+        ("-colors, 16 palette entries in C64 order", ["-label", "Ship", "-c", "o.c"], [NINE[0] % "SHIP"] + NINE[1:] +
+         shown(SHARED, 255, OWNS), {"out.asm": crlf(source(CELLS, shared=SHARED, lasts=multicolor(OWNS), label="Ship")),
+                                    "o.c": crlf(c_source(CELLS, False, SHARED, multicolor(OWNS), "Ship"))}),
+        ("-colors -hires, 8 bits", [], [NINE[0] % "SPRITES"] + NINE[1:] + shown((6,), 0, [7] * 8), {}),
+        ("-hires nine sprites with -e", [], [NINE[0] % "SPRITES"] + NINE[1:] + shown((), 0), {}),
+        # Cells of a sprite and its overlay: the overlay (hires) takes the lower hardware sprite, shown in front.
+        ("-overlay, -bg and -mc fixed", [], ["REM SPRITES 0-7 AT 15872, BLOCKS 248-255",
+                                             "POKE 55,0:POKE 56,62:CLR:S=15872:V=53248",
+                                             "FOR I=0 TO 511:READ A:POKE S+I,A:NEXT"] + shown(
+            SHARED, 1 + 4 + 16 + 64 + 128, [6, 14, 2, 2, 14, 14, 2, 2], [248, 250, 249, 252, 251, 254, 253, 255],
+            [0, 1, 1, 2, 2, 3, 3, 4]), {}))
+    for c in [named(name)] for data in [records(c["out"]["o.spr"], "-colors" in c["args"] or "-overlay" in c["args"])]
+] + [
+    dict(c, name=c["name"] + ", -basic", args=c["args"] + ["-basic", "o.bas"], console=c["console"] + [
+        "> Error: The sheet has no sprites, so it has no BASIC listing."])
+    for c in [named("-colors, no sprites: no columns")]
+]
 # -errorlevel: exit code 1 after every kind of error line, 0 after a conversion, the usage text and the credits.
 CASES += [dict(c, name=c["name"] + ", -errorlevel", args=c["args"] + ["-errorlevel"], code=code)
           # One run for each phase that refuses: every refusal comes back to the driver, which ends the run.
@@ -752,7 +831,7 @@ def run_case(options, test):
             os.remove(program)
             os.rmdir(os.path.dirname(program))
         files = folder_contents(folder)
-        problems = previewed(test, files) if test["preview"] else []
+        problems = (previewed(test, files) if test["preview"] else []) + listed(files)
     problems += ([] if waited else ["ended without waiting for a line"]) + ["%s is open during the wait" % name
                                                                              for name in held]
     return problems + check(options, test, process.returncode, stderr, stdout or b"", expected_files, files)
@@ -784,6 +863,26 @@ def previewed(test, files):
     if rows != drawn(spr, width, abs(height)):
         problems.append("p.png does not show what the SpritePad file shows")
     return problems
+
+
+def listed(files):
+    """The tests' reader of BASIC lines: every line of a -basic listing is numbered, in ascending order up to
+    63999, and has at most 80 characters, all upper-case ASCII; its DATA values are the bytes of -b (o.bin), and
+    the program (from 2049, each line 5 bytes and its text after the number, keywords as typed, then 2 bytes, and
+    28 bytes of variables above it) ends below its sprites, which end at 16383."""
+    if "o.bas" not in files:
+        return []
+    lines, numbers, values, size = files["o.bas"].decode("latin-1").split("\r\n"), [0], [], 2
+    for line in lines[:-1]:
+        parts = re.fullmatch(r"([1-9][0-9]*) ([ -Z]+)", line)
+        if not parts or len(line) > 80 or int(parts.group(1)) <= numbers[-1] or int(parts.group(1)) > 63999:
+            return ["o.bas breaks the rules of BASIC lines at %r" % line]
+        numbers.append(int(parts.group(1)))
+        size += 5 + len(parts.group(2))
+        values += map(int, parts.group(2)[5:].split(",")) if parts.group(2).startswith("DATA ") else []
+    if lines[-1] or max(values, default=0) > 255 or bytes(values) != files.get("o.bin") or 2049 + size + 28 > 16384 - len(values):
+        return ["o.bas: its DATA are not the bytes of o.bin, or its program does not fit below them"]
+    return []
 
 
 def waiting(options, process):

@@ -107,15 +107,20 @@ def shared_text(shared):
                                                           for n, c in enumerate(shared[1:], 1)])
 
 
-def source(cells, syntax="", hexadecimal=False, shared=None, lasts=()):
+def source(cells, syntax="", hexadecimal=False, shared=None, lasts=(), label=None):
     """The lines of the source file of these cells, in the syntax of "", "-acme" or "-ca65"; with shared
-    colours (-colors) the colour line, and lasts: each sprite's attribute byte and the words after its colour."""
+    colours (-colors) the colour line, and lasts: each sprite's attribute byte and the words after its colour.
+    label (-label): the constants and the labels of that name."""
     marker, directive = SYNTAX[syntax]
     value = ("$%02X" if hexadecimal else "%d").__mod__
     lines = ["\t%s created using pixmold by -zarn / QTV | Mossgrove" % marker, ("\t%s " % marker).ljust(69, "-")]
     lines += ["\t%s %s" % (marker, shared_text(shared))] if shared else []
+    lines += ["%s_count = %d" % (label, len(cells))] + ["%s_%s = %d\t%s %s" % (label, what, c, marker, NAMES[c]) for
+                                                        what, c in zip(COLOR_NAMES, shared or ())] + [label + ":"] \
+        if label else []
     for number, (x, y, rows) in enumerate(cells):
         lines.append("%s SPRITE %d  - Offset: (%d,%d)" % (marker, number, x, y))
+        lines += ["%s_%d:" % (label, number)] if label else []
         lines += ["\t%s\t%s\t\t%s %s" % (directive, ", ".join(map(value, data)), marker, picture)
                   for picture, data in rows]
         byte, words = lasts[number] if shared else (0, "")
@@ -125,14 +130,14 @@ def source(cells, syntax="", hexadecimal=False, shared=None, lasts=()):
     return lines
 
 
-def c_source(cells, hexadecimal=False, shared=None, lasts=()):
+def c_source(cells, hexadecimal=False, shared=None, lasts=(), name="sprites"):
     """The lines of the -c file of these cells; with shared colours (-colors) their constants, lasts as for source(),
-    and each sprite's own colour."""
-    value = ("0x%02X" if hexadecimal else "%d").__mod__
+    and each sprite's own colour. name: of the array, and upper-case of the constants."""
+    value, upper = ("0x%02X" if hexadecimal else "%d").__mod__, name.upper()
     lines = ["/* created using pixmold by -zarn / QTV | Mossgrove */"] + (
-        ["/* %s */" % shared_text(shared)] if shared else []) + ["#define SPRITES_COUNT %d" % len(cells)] + ["#define SPRITES_%s %d /* %s */" % (
-            what, c, NAMES[c]) for what, c in zip(("BACKGROUND", "MULTICOLOR1", "MULTICOLOR2"), shared or ())]
-    lines += ["", "const unsigned char sprites[SPRITES_COUNT][64] = {"]
+        ["/* %s */" % shared_text(shared)] if shared else []) + ["#define %s_COUNT %d" % (upper, len(cells))] + [
+        "#define %s_%s %d /* %s */" % (upper, what.upper(), c, NAMES[c]) for what, c in zip(COLOR_NAMES, shared or ())]
+    lines += ["", "const unsigned char %s[%s_COUNT][64] = {" % (name, upper)]
     for number, (x, y, rows) in enumerate(cells):
         byte, words = lasts[number] if shared else (0, "")
         last = "sprite color %s%s" % (color(byte & 15), words) if shared else "align byte"
@@ -141,10 +146,13 @@ def c_source(cells, hexadecimal=False, shared=None, lasts=()):
             "        %s /* %s */" % (value(byte), last), "    },"]
     lines.append("};")
     if shared:
-        lines += ["", "const unsigned char sprites_colors[SPRITES_COUNT] = {"] + [
+        lines += ["", "const unsigned char %s_colors[%s_COUNT] = {" % (name, upper)] + [
             "    %d, /* sprite %d: %s */" % (byte & 15, n, NAMES[byte & 15]) for n, (byte, _) in enumerate(lasts)]
         lines.append("};")
     return lines
+
+
+COLOR_NAMES = ("background", "multicolor1", "multicolor2")
 
 
 def multicolor(owns):

@@ -12,11 +12,13 @@ test's own BMP writer.
 The C file must build with cc65 (cl65 -t c64: the program holds the bytes
 of -b) and gcc -std=c99 -Wall -Wextra -pedantic -Werror (the built program
 writes out exactly the bytes of -b).
-An assembler (acme, xa65, 64tass, ca65) must turn the decimal and the -hex
-source, unchanged (-acme for ACME, -ca65 for 64tass and ca65), into the bytes of
+An assembler (acme, xa65, 64tass, ca65, dasm) must turn the decimal and the -hex
+source, unchanged (-acme for ACME, -ca65 for 64tass, ca65 and dasm), into the bytes of
 the -b file: the SpritePad file's sprite bytes, each followed by the align byte
 0, or with -colors the SpritePad file after its three colour bytes; and say
-nothing. make runs the README's Makefile: on a good sheet the game assembles,
+nothing; with -label its symbol listing gives the name and each name_N the
+address of its sprite, name_count the count and the colour constants the
+shared colours (the C file then names its array after the label). make runs the README's Makefile: on a good sheet the game assembles,
 on a bad one make stops and leaves no sprite file. A missing tool skips the
 test (exit code 77) with its name; PIXMOLD_REQUIRE_TOOLS=1 makes that a failure.
 """
@@ -46,15 +48,23 @@ PILLOW = "/usr/bin/python3 -c \"from PIL import Image; sheet = Image.open('sheet
 PALETTE = "p = Image.frombytes('P', sheet.size, sheet.tobytes()); p.putpalette(bytes(range(256)) * 3); p"
 WRITERS = ("imagemagick", "netpbm", "pillow", "optipng")
 PREVIEW = "-colors -preview p.png"  # real viewers read the preview
-ASSEMBLERS = {"acme": "echo '*=$1000' >main.a && echo '!source \"s.asm\"' >>main.a && acme -f plain -o out.bin main.a",
-              "xa65": "xa -o out.bin s.asm", "64tass": "64tass --quiet -Wall --nostart -o out.bin s.asm",
-              "ca65": "ca65 -o s.o s.asm && ld65 -t none -o out.bin s.o",
+ASSEMBLERS = {"acme": "echo '*=$1000' >main.a && echo '!source \"s.asm\"' >>main.a && acme -f plain -o out.bin "
+                      "-l syms.txt main.a",
+              "xa65": "xa -o out.bin -l syms.txt s.asm",
+              "64tass": "64tass --quiet -Wall --nostart -o out.bin -l syms.txt s.asm",
+              "ca65": "ca65 -g -o s.o s.asm && ld65 -t none -o out.bin --dbgfile syms.txt s.o",
+              "dasm": "printf ' processor 6502\\n org $1000\\n include \"s.asm\"\\n' >main.asm && dasm main.asm -f3 "
+                      "-oout.bin -ssyms.txt >dasm.log || (cat dasm.log; exit 1)",
               # The C file: cc65 builds a C64 program that holds the array; gcc one that writes it out.
               "cl65": "echo '#include \"s.c\"' >main.c && echo 'int main(void) { return sprites[0][0]; }' >>main.c"
                       " && cl65 -t c64 -o out.prg main.c",
               "gcc": "printf '#include <stdio.h>\\n#include \"s.c\"\\nint main(void) { return fwrite(sprites, 1, "
                      "sizeof sprites, stdout) != sizeof sprites; }\\n' >main.c && gcc -std=c99 -Wall -Wextra "
                      "-pedantic -Werror -o main main.c && ./main >out.bin"}
+# Each assembler's symbol listing: a symbol and its value, hexadecimal but for 64tass.
+SYMBOLS = {"acme": r"^\s*(\w+)\s*= \$([0-9a-f]+)", "xa65": r"^(\w+), 0x([0-9a-f]+)", "64tass": r"^(\w+)\s*= (\d+)",
+           "ca65": r'name="(\w+)",.*,val=0x([0-9A-F]+)', "dasm": r"^(\w+)\s+([0-9a-f]+)"}
+LABEL = "Sprites_of_the_test_sheet_32_chr"  # -label takes 32 characters at most
 # tool: (what must be at hand, the program's options, the commands that write tool.bmp or out.bin by form)
 TOOLS = {
     # ImageMagick's own convert, whatever else of that name is on the path.
@@ -81,7 +91,7 @@ TOOLS = {
     "optipng": (["optipng"], [], {"-colors": ["optipng -quiet -out tool.png rgb.png",
                                               "optipng -quiet -o4 -i1 -out tool.png palette.png"]}),
     "acme": (["acme"], ["-acme"], {}), "xa65": (["xa"], [], {}), "64tass": (["64tass"], ["-ca65"], {}),
-    "ca65": (["ca65", "ld65"], ["-ca65"], {}), "cl65": (["cl65"], [], {}), "gcc": (["gcc"], [], {}),
+    "ca65": (["ca65", "ld65"], ["-ca65"], {}), "dasm": (["dasm"], ["-ca65"], {}), "cl65": (["cl65"], [], {}), "gcc": (["gcc"], [], {}),
     "make": (["make", "acme"], [], {}),
 }
 
@@ -135,7 +145,7 @@ def run_command(options, command, flags, own):
                        "rgb.png": png([[tuple(PEPTO[c].to_bytes(3, "big")) for c in row] for row in PAINTED], 2),
                        "palette.png": png([[USED.index(c) for c in row] for row in PAINTED], 3, 8,
                                           [PEPTO[c] for c in USED])})
-        problem = shell(command, folder, options.limit)
+        problem = shell(command.replace("sprites", LABEL) if "-label" in flags else command, folder, options.limit)
         shown = os.path.join(folder, "p.rgb")
         if "p.png" in flags and (problem or not os.path.exists(shown)):  # pngcheck checks only
             return problem
@@ -147,8 +157,13 @@ def run_command(options, command, flags, own):
         if problem or not os.path.exists(result):
             return problem or "no " + os.path.basename(result)
         data = open(result, "rb").read()
+        listed = os.path.join(folder, "syms.txt")
+        symbols = open(listed, encoding="latin-1").read() if os.path.exists(listed) else ""
     if result.endswith(".prg"):  # the C64 program holds the array somewhere
         return None if own[2] in data else "the C64 program does not hold the bytes of -b"
+    if result.endswith(".bin") and "-label" in flags and options.tool in SYMBOLS and label_problem(
+            options.tool, symbols, own[1]):
+        return label_problem(options.tool, symbols, own[1])
     if result.endswith(".bin"):
         spr = own[1]
         sprites = spr[3:] if "-colors" in flags or "-overlay" in flags else b"".join(spr[3 + 64 * n:66 + 64 * n] + b"\0"
@@ -156,6 +171,18 @@ def run_command(options, command, flags, own):
         return None if data == sprites == own[2] else "the binary differs from the sprite bytes or the -b file"
     files, problem = convert(options, data, flags)
     return problem or (None if files == own else "the files differ from those of our own BMP")
+
+
+def label_problem(tool, listing, spr):
+    """The labels of the symbol listing: the name and name_N at the sprites, name_count and the shared colours."""
+    values = {m.group(1): int(m.group(2), 10 if tool == "64tass" else 16)
+              for m in (re.search(SYMBOLS[tool], line) for line in listing.splitlines()) if m}
+    count = len(spr) // 64
+    wanted = {LABEL + "_count": count, LABEL + "_background": spr[0], LABEL + "_multicolor1": spr[1],
+              LABEL + "_multicolor2": spr[2]}
+    wanted.update({"%s_%d" % (LABEL, n): values.get(LABEL, -1) + 64 * n for n in range(count)})
+    found = {name: values.get(name) for name in wanted}
+    return None if found == wanted and LABEL in values else "labels %r, wanted %r" % (found, wanted)
 
 
 def run_make(options):
@@ -198,7 +225,7 @@ def main():
         print("\n".join(problems) or "ok   make")
         return 1 if problems else 0
     if options.tool in ASSEMBLERS:  # the assemblers and the C compilers
-        forms = ("", "-hex", "-colors", "-colors -hex", "-overlay -hex")
+        forms = ("", "-hex", "-colors", "-colors -hex", "-overlay -hex", "-colors -label " + LABEL)
         commands = {form: [ASSEMBLERS[options.tool]] for form in forms}
     failures = runs = 0
     for form, form_commands in commands.items():

@@ -1,8 +1,9 @@
 // The sprite encoders and the preview's drawing fed from memory: a cell's
 // pixels in, its data bytes, text picture, colour and overlay out; sprites in,
-// the preview's palette indexes out.
+// the preview's palette indexes out; a BASIC listing as large as memory holds.
 #include <gtest/gtest.h>
 
+#include "converter/basic_writer.hpp"
 #include "converter/preview_writer.hpp"
 #include "converter/sheet_reader.hpp"
 #include "converter/sprite_grid.hpp"
@@ -78,6 +79,46 @@ TEST(PreviewWriter, DrawsWhatTheC64Shows)
     }
     EXPECT_EQ(rows[0], "10BB22C100BB22CC00BB22CC707007077070070770700707");
     EXPECT_EQ(rows[1], "10BB22C100BB22CC00BB22CC000077770000777700007777");
+}
+
+// The bytes a listing takes in the C64's memory: each line 5 bytes and its
+// text after the number (keywords as typed), then 2 bytes.
+std::int64_t ListingBytes(const std::vector<std::uint8_t>& listing)
+{
+    std::int64_t bytes = 2;
+    std::int64_t text = -1; // not yet past the line number's blank
+    for (const std::uint8_t c : listing) {
+        text += text >= 0 ? 1 : c == ' ';
+        if (c == '\n') {
+            bytes += 5 + text - 2; // without the line end CR LF
+            text = -1;
+        }
+    }
+    return bytes;
+}
+
+TEST(BasicWriter, AProgramThatEndsWhereItsSpritesStart)
+{
+    SpriteTable table{std::vector<SpriteCell>(60), {}, 60 * 24, 21, {}};
+    OutputOptions options;
+    options.basicFile = "o.bas";
+    options.name = "sprites";
+    const InMemory memory;
+    ASSERT_FALSE(WriteBasicFile(options, table));
+    // Room left between the program with its 28 bytes of variables and the
+    // sprites, which end at 16383: a value of 10 for 0 takes one byte more.
+    const std::int64_t room = 16384 - 60 * 64 - 2049 - 28 - ListingBytes(memory.files.at(0).bytes);
+    ASSERT_GT(room, 0);
+    for (std::int64_t wider = 0; wider < room; wider += 1) {
+        table.cells[static_cast<std::size_t>(wider / 63)].sprite.data[static_cast<std::size_t>(wider % 63)] = 10;
+    }
+    EXPECT_FALSE(WriteBasicFile(options, table));
+    EXPECT_EQ(ListingBytes(memory.files.at(0).bytes), 16384 - 60 * 64 - 2049 - 28);
+    table.cells[59].sprite.data[62] = 10;
+    const Refused refused = WriteBasicFile(options, table);
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(refused->lines, std::vector<Text>({"> Error: 60 sprites are too many for a BASIC listing: its program "
+                                                 "would reach 12544, where they start."}));
 }
 
 } // namespace
