@@ -489,7 +489,8 @@ CASES += [
         "> Colors: " + shared_text(shared), scan(0, 1)[1]] + wrote("out.asm") +
          saved("o.spr", "with the sheet's colors"),
          {"a.png": png(picture, 6)}, {"out.asm": crlf(source([(0, 0, [("." * 24, (0, 0, 0))] * 21)], shared=shared,
-                                                            lasts=multicolor([12]))), "o.spr": bytes(shared + (0,) * 63 + (140,))})
+                                                            lasts=multicolor([12]))),
+                                      "o.spr": bytes(shared + (0,) * 63 + (140,))})
     for name, picture, shared, lines in (
         ("all transparent", [[(9, 9, 9, 0)] * 24] * 21, (0, 1, 2), ["> Transparent: 504 pixels, read as the "
                                                                       "background"]),
@@ -757,7 +758,8 @@ CASES += [dict(c, name=c["name"] + ", -errorlevel", args=c["args"] + ["-errorlev
           for name, code in (("-h", 0), ("credits", 0), ("typical run", 0), ("no -s at all", 1),
                              ("bad colours, a line each in plane order", 1), ("-p after an error", 1),
                              ("-colors refuses -bg 16", 1), ("-colors, no choice converts every sprite", 1),
-                             ("source file in a missing folder", 1), ("-b on a full disk", 1), ("PNG cut in its rows", 1),
+                             ("source file in a missing folder", 1), ("-b on a full disk", 1),
+                             ("PNG cut in its rows", 1),
                              ("a PNG of 1272 x 844137 pixels, color type 0, 1 bits, on a 32-bit build", 1),
                              ("-addr refuses $2001", 1), ("-prg past $FFFF", 1))
           for c in [named(name)]]
@@ -880,7 +882,8 @@ def listed(files):
         numbers.append(int(parts.group(1)))
         size += 5 + len(parts.group(2))
         values += map(int, parts.group(2)[5:].split(",")) if parts.group(2).startswith("DATA ") else []
-    if lines[-1] or max(values, default=0) > 255 or bytes(values) != files.get("o.bin") or 2049 + size + 28 > 16384 - len(values):
+    if lines[-1] or max(values, default=0) > 255 or bytes(values) != files.get("o.bin") or \
+            2049 + size + 28 > 16384 - len(values):
         return ["o.bas: its DATA are not the bytes of o.bin, or its program does not fit below them"]
     return []
 

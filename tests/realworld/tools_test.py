@@ -18,8 +18,9 @@ the -b file: the SpritePad file's sprite bytes, each followed by the align byte
 0, or with -colors the SpritePad file after its three colour bytes; and say
 nothing; with -label its symbol listing gives the name and each name_N the
 address of its sprite, name_count the count and the colour constants the
-shared colours (the C file then names its array after the label). make runs the README's Makefile: on a good sheet the game assembles,
-on a bad one make stops and leaves no sprite file. A missing tool skips the
+shared colours (the C file then names its array after the label). make runs
+the README's Makefile: on a good sheet the game assembles, on a bad one make
+stops and leaves no sprite file. A missing tool skips the
 test (exit code 77) with its name; PIXMOLD_REQUIRE_TOOLS=1 makes that a failure.
 """
 
@@ -91,7 +92,8 @@ TOOLS = {
     "optipng": (["optipng"], [], {"-colors": ["optipng -quiet -out tool.png rgb.png",
                                               "optipng -quiet -o4 -i1 -out tool.png palette.png"]}),
     "acme": (["acme"], ["-acme"], {}), "xa65": (["xa"], [], {}), "64tass": (["64tass"], ["-ca65"], {}),
-    "ca65": (["ca65", "ld65"], ["-ca65"], {}), "dasm": (["dasm"], ["-ca65"], {}), "cl65": (["cl65"], [], {}), "gcc": (["gcc"], [], {}),
+    "ca65": (["ca65", "ld65"], ["-ca65"], {}), "dasm": (["dasm"], ["-ca65"], {}), "cl65": (["cl65"], [], {}),
+    "gcc": (["gcc"], [], {}),
     "make": (["make", "acme"], [], {}),
 }
 

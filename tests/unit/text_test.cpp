@@ -28,6 +28,7 @@ TEST(Text, EveryOperationAtItsEdges)
         {ReplaceAll("aXa", "a", "aa"), "aaXaa"},
         {ReplaceAll("", "a", "b"), ""}, {ReplaceAll("xabcabx", "abc", "-"), "x-abx"},
         {LowerCase("Bmp1.X"), "bmp1.x"}, {LowerCase("AZaz09@[`{"), "azaz09@[`{"},
+        {AsciiUpperCase("AZaz09@[`{\xe4"), "AZAZ09@[`{\xe4"},
         {ExtensionOf("C:\\pics\\Sprites.BMP"), "BMP"}, {ExtensionOf("sheet.old.bmp"), "bmp"},
         {ExtensionOf("dir.v2\\sprites"), ""}, {ExtensionOf("dir.v2/sprites"), ""}, {ExtensionOf("sprites."), ""},
         {ExtensionOf(".bmp"), "bmp"}, {ExtensionOf("x.bm\"p"), "bm"}, {ExtensionOf(""), ""}, {ExtensionOf("a/.b"), "b"},
