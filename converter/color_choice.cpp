@@ -83,6 +83,11 @@ void ScanCellRow(const std::uint8_t* pixels, MachineWord x, MachineWord y, bool 
             sheet.pixels[left] += 1;
         }
     }
+    for (MachineWord column = 0; column < kCellWidth; column += 1) {
+        const std::uint8_t pixel = pixels[column];
+        sheet.transparent = sheet.transparent || pixel == kTransparent;
+        sheet.opaque |= pixel != kTransparent ? SetOf(pixel) : 0;
+    }
     for (MachineWord column = 0; column < kCellWidth && !hires; column += 2) {
         const std::uint8_t left = pixels[column];
         const std::uint8_t right = pixels[column + 1];
@@ -92,6 +97,10 @@ void ScanCellRow(const std::uint8_t* pixels, MachineWord x, MachineWord y, bool 
             split.y = split.count == 0 ? y : split.y;
             split.count += 1;
             split.transparent = split.transparent || left == kTransparent || right == kTransparent;
+            cell.splitPairs += 1;
+        }
+        if (left != right && (left == kTransparent || right == kTransparent)) {
+            cell.besideTransparent[left == kTransparent ? right : left] += 1;
         }
         if (overlay) {
             ScanPair(left, right, cell);
@@ -138,23 +147,27 @@ std::uint8_t OverlayColor(const CellColors& cell, const SharedColors& colors)
     return best;
 }
 
-// How a cell converts under a choice.
+// How a cell converts under a choice, and the pixels it loses.
 struct Verdict {
     bool converts;
     std::uint8_t overlay;
+    std::int64_t lost;
 };
 
 // A cell converts when it uses at most one colour besides the shared ones at
-// the columns read. With -overlay, one that is not also free of split pairs
-// becomes an overlay pair where one shows it exactly.
+// the columns read; each split pair loses its right pixel, but for a
+// transparent pixel beside the background. With -overlay, one that is not
+// also free of split pairs becomes an overlay pair where one shows it
+// exactly, and loses nothing.
 Verdict Judge(const CellColors& cell, const SharedColors& colors, bool hires, bool overlay)
 {
     const bool fits = std::popcount(cell.read & ~SharedSet(colors, hires)) <= 1;
+    const std::int64_t lost = cell.splitPairs - cell.besideTransparent[colors.background];
     if (!overlay || (fits && SplitOnlyBy(cell, colors.background, 0))) {
-        return {fits, kNoOverlay};
+        return {fits, kNoOverlay, lost};
     }
     const std::uint8_t color = OverlayColor(cell, colors);
-    return {fits || color != kNoOverlay, color};
+    return {fits || color != kNoOverlay, color, color != kNoOverlay ? 0 : lost};
 }
 
 // Cells of the same colours convert alike: each kind is judged once.
@@ -169,28 +182,39 @@ CellKinds KindsOf(const SheetColors& sheet)
     return kinds;
 }
 
-// How many cells a choice converts, and how many of them as overlay pairs.
+// How many cells a choice converts, the pixels they lose and how many of
+// them are overlay pairs.
 struct Tally {
     SharedColors colors;
     std::int64_t converts = -1;
+    std::int64_t lost = 0;
     std::int64_t overlays = 0;
 };
 
-// Counts until the choice can no longer do better than the best so far.
+// Of two choices that convert every cell, whether the first loses fewer
+// pixels, or as many with fewer overlay pairs.
+bool Cheaper(const Tally& tally, const Tally& best)
+{
+    return tally.lost < best.lost || (tally.lost == best.lost && tally.overlays < best.overlays);
+}
+
+// Counts until the choice can no longer do better than the best so far:
+// lost pixels and overlay pairs only grow.
 Tally Count(const CellKinds& kinds, const SharedColors& colors, const Tally& best, bool hires, bool overlay)
 {
-    Tally tally{colors, 0, 0};
+    Tally tally{colors, 0, 0, 0};
     std::int64_t unjudged = 0; // cells not yet judged
     for (const auto& [cell, count] : kinds) {
         unjudged += count;
     }
     const std::int64_t cells = unjudged;
     for (const auto& [cell, count] : kinds) {
-        if (tally.converts + unjudged < best.converts || (best.converts == cells && tally.overlays >= best.overlays)) {
+        if (tally.converts + unjudged < best.converts || (best.converts == cells && !Cheaper(tally, best))) {
             break;
         }
         const Verdict verdict = Judge(cell, colors, hires, overlay);
         tally.converts += verdict.converts ? count : 0;
+        tally.lost += verdict.converts ? verdict.lost * count : 0;
         tally.overlays += verdict.overlay != kNoOverlay ? count : 0;
         unjudged -= count;
     }
@@ -247,28 +271,58 @@ std::vector<std::uint8_t> BackgroundsToTry(const SheetColors& sheet, const Fixed
     return Ranked(sheet, false, candidates);
 }
 
-// Converts more cells, or as many (all of them) with fewer overlay pairs.
+// Converts more cells, or as many (all of them) at a lower cost.
 bool Better(const Tally& tally, const Tally& best, std::int64_t cells)
 {
-    return tally.converts > best.converts || (tally.converts == cells && tally.overlays < best.overlays);
+    return tally.converts > best.converts || (tally.converts == cells && Cheaper(tally, best));
 }
 
-Tally BestTally(const SheetColors& sheet, const FixedColors& fixed, bool hires, bool overlay)
+// The pixels no choice of these backgrounds can keep: without -overlay the
+// split pairs but those beside transparent pixels that one of them may show
+// alike.
+std::int64_t LostUnderAnyChoice(const CellKinds& kinds, const std::vector<std::uint8_t>& backgrounds, bool overlay)
 {
-    const CellKinds kinds = KindsOf(sheet);
+    std::int64_t lost = 0;
+    for (const auto& [cell, count] : kinds) {
+        std::int64_t alike = 0;
+        for (const std::uint8_t background : backgrounds) {
+            alike = std::max<std::int64_t>(alike, cell.besideTransparent[background]);
+        }
+        lost += overlay ? 0 : (cell.splitPairs - alike) * count;
+    }
+    return lost;
+}
+
+Tally BestTally(const CellKinds& kinds, const SheetColors& sheet, const FixedColors& fixed,
+                const std::vector<std::uint8_t>& backgrounds, bool hires, bool overlay)
+{
     const std::int64_t cells = std::ssize(sheet.cells);
+    const std::int64_t unavoidable = LostUnderAnyChoice(kinds, backgrounds, overlay);
     Tally best;
-    for (const std::uint8_t background : BackgroundsToTry(sheet, fixed)) {
+    for (const std::uint8_t background : backgrounds) {
         const std::vector<Pair> pairs = hires ? std::vector<Pair>{{15, 1}} : PairsToTry(sheet, fixed, background);
         for (const Pair& pair : pairs) {
             const Tally tally = Count(kinds, {background, pair[0], pair[1]}, best, hires, overlay);
             best = Better(tally, best, cells) ? tally : best;
-            if (best.converts == cells && best.overlays == 0) {
+            if (best.converts == cells && best.lost == unavoidable && best.overlays == 0) {
                 return best;
             }
         }
     }
     return best;
+}
+
+// The backgrounds that no pixel of the sheet uses, nor -mc, lowest first.
+std::vector<std::uint8_t> FreeBackgrounds(const SheetColors& sheet, const FixedColors& fixed)
+{
+    std::vector<std::uint8_t> free;
+    for (const std::uint8_t color : BackgroundsToTry(sheet, fixed)) {
+        if ((sheet.opaque & SetOf(color)) == 0) {
+            free.push_back(color);
+        }
+    }
+    std::sort(free.begin(), free.end());
+    return free;
 }
 
 } // namespace
@@ -335,8 +389,13 @@ SheetColors ScanSheetColors(const SourceBitmap& bitmap, bool hires, bool overlay
 
 ColorChoice ChooseColors(const SheetColors& sheet, const FixedColors& fixed, bool hires, bool overlay)
 {
-    const Tally best = BestTally(sheet, fixed, hires, overlay);
-    ColorChoice choice{best.colors, {}, {}};
+    const CellKinds kinds = KindsOf(sheet);
+    const bool clear = sheet.transparent && !fixed.background;
+    Tally best = clear ? BestTally(kinds, sheet, fixed, FreeBackgrounds(sheet, fixed), hires, overlay) : Tally{};
+    if (best.converts < std::ssize(sheet.cells)) {
+        best = BestTally(kinds, sheet, fixed, BackgroundsToTry(sheet, fixed), hires, overlay);
+    }
+    ColorChoice choice{best.colors, {}, {}, clear && (sheet.opaque & SetOf(best.colors.background)) != 0};
     for (std::size_t number = 0; number < sheet.cells.size(); number += 1) {
         const Verdict verdict = Judge(sheet.cells[number], best.colors, hires, overlay);
         choice.overlays.push_back(verdict.overlay);

@@ -45,6 +45,10 @@ struct CellColors {
     ColorSet uniform = 0; // the colours of the pairs whose pixels are alike
     std::array<ColorSet, kTransparent> partners{};
     std::array<std::uint16_t, kTransparent> pixels{}; // of each colour, in every column
+    // Multicolour: the split pairs, and those of a transparent pixel beside
+    // each colour (which lose nothing when that colour is the background).
+    std::uint16_t splitPairs = 0;
+    std::array<std::uint16_t, kTransparent> besideTransparent{};
     auto operator<=>(const CellColors&) const = default;
 };
 
@@ -63,6 +67,8 @@ struct SheetColors {
     std::vector<SplitPairs> splits;     // by cell number
     std::array<std::int64_t, kTransparent> pixels{}; // read pixels of each colour
     std::array<std::int64_t, kTransparent> users{};  // cells that use each colour
+    ColorSet opaque = 0;      // the colours of every pixel, in every column
+    bool transparent = false; // a pixel is transparent
 };
 
 // Every cell's colours; multicolour reads the left pixel of each pair.
@@ -72,13 +78,18 @@ struct ColorChoice {
     SharedColors colors;
     std::vector<std::uint8_t> overlays; // by cell: the colour of its hires overlay, or kNoOverlay
     std::vector<std::size_t> unfit;     // the cells that convert under no sprite, in order
+    bool opaqueBackground = false;      // a transparent sheet's background is a colour of its pixels
 };
 
 // The colours a choice shares: the background, and in multicolour the two
 // multicolours.
 ColorSet SharedSet(const SharedColors& colors, bool hires);
 
-// The first choice, in order of preference, under which every cell converts,
-// with -overlay the one of these that needs the fewest overlay pairs; when
-// none converts every cell, the first that converts the most.
+// Of the choices under which every cell converts, the one that loses the
+// fewest pixels (pairs whose right pixel shows other than the left), then
+// with -overlay needs the fewest overlay pairs, then comes first in order of
+// preference; when none converts every cell, the first that converts the
+// most. A sheet with transparent pixels and no -bg takes a background that
+// no pixel uses (the lowest number free: black where it is free), so that
+// every pixel stays visible, where such a choice converts every cell.
 ColorChoice ChooseColors(const SheetColors& sheet, const FixedColors& fixed, bool hires, bool overlay);

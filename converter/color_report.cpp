@@ -132,6 +132,10 @@ Refused ReportColorChoice(bool hiresSprites, const SourceBitmap& bitmap, const S
         return UnfitCellsRefusal(hiresSprites, sheet, choice, numbers);
     }
     PrintLine("> Colors: " + SharedColorsText(choice.colors, hiresSprites));
+    if (choice.opaqueBackground) {
+        PrintLine("> Warning: No color that the sheet leaves free converts every sprite as the background; " +
+                  ColorText(choice.colors.background) + " does, and its pixels show the screen behind the sprites");
+    }
     ShowOverlayPairs(sheet, choice, numbers);
     return {};
 }

@@ -8,6 +8,7 @@
 
 // Warns of every multicolour sprite whose pixel pairs hold two colours; then,
 // when a cell converts under no sprite, names each such cell and refuses the
-// sheet; otherwise shows the shared colours and every overlay pair.
+// sheet; otherwise shows the shared colours, a warning when a transparent
+// sheet's background is a colour of its pixels, and every overlay pair.
 Refused ReportColorChoice(bool hiresSprites, const SourceBitmap& bitmap, const SheetColors& sheet,
                           const ColorChoice& choice);

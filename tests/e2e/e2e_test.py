@@ -68,12 +68,13 @@ def echo(lines):
 
 
 def case(name, args, console, files=None, out=None, stdin=b"", only=None, setup=None, blank_folder=False,
-         to_file=False, waits=False, hangup=False, code=0, preview=None, bits=None, seconds=None):
+         to_file=False, waits=False, hangup=False, code=0, preview=None, bits=None, seconds=None, exact=None):
     """bits: the case runs on the builds of these bits alone; seconds: it may take this long (a gigapixel sheet).
     waits: the program must still be waiting for a line once all its console output has come; hangup:
     it then gets SIGHUP (the terminal is closed) and must end by it. A console of None is closed at once.
     code: the exit code.
-    preview: the palette of p.png, which must show what the SpritePad file shows."""
+    preview: the palette of p.png, which must show what the SpritePad file shows.
+    exact: the picture in C64 colours, which o.spr must show pixel for pixel; o.bin holds its sprites."""
     return dict(locals(), files=files or {}, out=out or {})
 
 
@@ -484,21 +485,36 @@ CASES += [
                                           [0x123456] + [PEPTO[c] for c in USED[1:]], trns=b"\0"), 8,
          recognised(PAINTED)[1:] + CLEARED),
 ] + [
-    # Transparent pixels alone give black; beside the background they lose nothing.
-    case("PNG " + name, COLORS[:1] + ["a.png"] + COLORS[2:], scan(2016) + lines + [
+    # A transparent sheet without -bg: black, which no pixel uses, is its background, as -bg 0 makes it.
+    dict(c, name=c["name"] + ", without -bg", args=[a for a in c["args"] if a not in ("-bg", "0")] + ["-colors"])
+    for c in [twin("-bg alone implies -colors", png(CLEAR, 6), 32, recognised(PAINTED)[1:] + CLEARED)]
+] + [
+    # Four colours and transparent pixels: no free background converts the cell, so black does, with a warning.
+    case("PNG transparent, no free background converts it", ["-s", "a.png", "-e", "o.spr", "-b", "o.bin", "-colors"],
+         scan(2016) + recognised([[0, 1, 2, 3]]) + ["> Transparent: 168 pixels, read as the background",
+                                                    "> Colors: " + shared_text((0, 1, 2)),
+                                                    "> Warning: No color that the sheet leaves free converts every "
+                                                    "sprite as the background; 0 (black) does, and its pixels show the "
+                                                    "screen behind the sprites", scan(0, 1)[1]] + saved(
+             "o.spr", "with the sheet's colors") + BINARY, {"a.png": png([[(1, 2, 3, 0)] * 8 + [
+                 (*PEPTO[c].to_bytes(3, "big"), 255) for c in (0, 1, 2, 3) for _ in range(4)]] * 21, 6)},
+         exact=[[0] * 12 + [1] * 4 + [2] * 4 + [3] * 4] * 21),
+] + [
+    # Transparent pixels alone give black; beside the background (-bg) they lose nothing.
+    case("PNG " + name, COLORS[:1] + ["a.png"] + COLORS[2:] + more, scan(2016) + lines + [
         "> Colors: " + shared_text(shared), scan(0, 1)[1]] + wrote("out.asm") +
          saved("o.spr", "with the sheet's colors"),
          {"a.png": png(picture, 6)}, {"out.asm": crlf(source([(0, 0, [("." * 24, (0, 0, 0))] * 21)], shared=shared,
                                                             lasts=multicolor([12]))),
                                       "o.spr": bytes(shared + (0,) * 63 + (140,))})
-    for name, picture, shared, lines in (
+    for name, picture, shared, lines, more in (
         ("all transparent", [[(9, 9, 9, 0)] * 24] * 21, (0, 1, 2), ["> Transparent: 504 pixels, read as the "
-                                                                      "background"]),
+                                                                      "background"], []),
         ("transparent beside the background", [[(0x35, 0x28, 0x79, 255), (9, 9, 9, 0)] * 12] * 21, (6, 0, 1),
-         ["> Color 6 (blue): 352879", "> Transparent: 252 pixels, read as the background"]))
+         ["> Color 6 (blue): 352879", "> Transparent: 252 pixels, read as the background"], ["-bg", "6"]))
 ] + [
     # Red beside a transparent pixel, which shows the background: a pair of two colours in every row.
-    case("PNG red beside transparent pixels", COLORS[:1] + ["a.png"] + COLORS[2:], scan(2016) + [
+    case("PNG red beside transparent pixels", COLORS[:1] + ["a.png"] + COLORS[2:] + ["-bg", "0"], scan(2016) + [
         "> Color 0 (black): 000000", "> Color 2 (red): 68372B", "> Transparent: 21 pixels, read as the background",
         "> Warning: Sprite 0 (X0,Y0) has pixel pairs of two colors: 21, the first at (X0,Y0); each shows its left "
         "pixel", "> Colors: " + shared_text((0, 2, 1)), scan(0, 1)[1]] + wrote("out.asm") + saved(
@@ -555,6 +571,33 @@ CASES += [
                            "> Colors: " + shared_text(SHARED), "> Error: Sprite 0 (X0,Y0) has 3 colors of its own: "
                            "2 (red), 3 (cyan), 4 (purple)"] + EXIT,
          {"a.bmp": sheet([[0] * 18 + [2, 2, 3, 3, 4, 4]] * 21)}),
+]
+
+# Choices that lose nothing: of the choices that convert every cell, the fewest lost pixels, then the fewest overlay
+# pairs. Dark grey has the most pixels, but as the background it leaves cell 0 ten pairs of two colours (12 and 6
+# beside 11) that no overlay shows: fewer overlay pairs (2) at the cost of ten pixels. Under black, dark grey and
+# grey every cell shows exactly, three of them as overlay pairs.
+
+
+def pairs(*runs):
+    """A row of a cell: runs of (count, left pixel, right pixel)."""
+    return sum(([left, right] * count for count, left, right in runs), [])
+
+
+SEVEN = [sum(row, []) for row in zip(
+    [pairs((5, 12, 11), (5, 6, 11), (2, 11, 11))] + [pairs((12, 11, 11))] * 20, [pairs((6, 11, 11), (3, 12, 12),
+                                                                                        (3, 2, 2))] * 21,
+    [pairs((9, 0, 0), (3, 3, 3))] * 21, [pairs((8, 11, 11), (4, 4, 4))] * 21,
+    [pairs((4, 0, 0), (4, 11, 11), (4, 5, 5))] * 21, [pairs((8, 11, 11), (4, 2, 0))] * 21,
+    [pairs((4, 0, 0), (4, 12, 12), (4, 7, 12))] * 21)]
+CASES += [
+    case("-overlay, no pixel lost rather than fewer overlay pairs", ["-s", "a.bmp", "-e", "o.spr", "-b", "o.bin",
+                                                                     "-overlay"], scan(3528) + recognised(SEVEN) + [
+        "> Colors: " + shared_text((0, 11, 12))] + [
+        "> Overlay: sprite %d over sprite %d (X%d,Y0), color %s" % (n + 1, n, x, color(c))
+        for n, x, c in ((0, 0, 11), (6, 120, 2), (8, 144, 7))] + [
+        "> Converting 10 sprites to C64 format (3 overlay pairs)"] + saved("o.spr", "with the sheet's colors") +
+         BINARY, {"a.bmp": sheet(SEVEN)}, exact=SEVEN),
 ]
 
 # -preview: what the C64 shows, in Pepto's colours or in the sheet's own when its palette was recognised as a whole.
@@ -833,7 +876,7 @@ def run_case(options, test):
             os.remove(program)
             os.rmdir(os.path.dirname(program))
         files = folder_contents(folder)
-        problems = (previewed(test, files) if test["preview"] else []) + listed(files)
+        problems = (previewed(test, files) if test["preview"] else []) + listed(files) + read_back(test, files)
     problems += ([] if waited else ["ended without waiting for a line"]) + ["%s is open during the wait" % name
                                                                              for name in held]
     return problems + check(options, test, process.returncode, stderr, stdout or b"", expected_files, files)
@@ -865,6 +908,17 @@ def previewed(test, files):
     if rows != drawn(spr, width, abs(height)):
         problems.append("p.png does not show what the SpritePad file shows")
     return problems
+
+
+def read_back(test, files):
+    """Problems of a run that must lose no pixel: o.spr, drawn as the C64 shows it, is the picture, and o.bin
+    holds its sprites."""
+    if not test["exact"]:
+        return []
+    spr, binary = files.pop("o.spr", b""), files.pop("o.bin", None)
+    picture = test["exact"]
+    problems = [] if binary == records(spr, True) else ["o.bin does not hold the sprites of o.spr"]
+    return problems + ([] if drawn(spr, len(picture[0]), len(picture)) == picture else ["o.spr loses pixels"])
 
 
 def listed(files):

@@ -75,6 +75,7 @@ struct ChoiceCase {
     SharedColors colors;
     std::vector<std::uint8_t> overlays;
     std::vector<std::size_t> unfit;
+    bool opaqueBackground = false; // of a transparent sheet, when no free colour converts every cell
 };
 
 const ChoiceCase kChoiceCases[] = {
@@ -103,11 +104,20 @@ const ChoiceCase kChoiceCases[] = {
     {"an overlay for a cell of two colours of its own", {"00000000000000bb11112233"}, kShared, true, {0, 11, 1},
      {2}, {}},
     {"a black overlay on blue", {"606060606060666666666666"}, {6, {{11, 1}}}, true, {6, 11, 1}, {0}, {}},
+    // Dark grey (most pixels) loses cell 0's pairs of 12 and 6 beside it for one overlay pair fewer.
+    {"the fewest lost pixels before the fewest overlay pairs", {"cbcbcbcbcb6b6b6b6b6bbbbb", "bbbbbbbbbbbbbbbb20202020"},
+     {}, true, {6, 11, 12}, {11, 0}, {}}, // black and red tie in pixels: the lower number
+    {"a transparent sheet: black where no pixel uses it", {"tttttttttttt111122223333"}, {}, false, {0, 1, 2},
+     {kNone}, {}},
+    {"a transparent sheet: else the lowest free number", {"tttttttt00001111bbbbbbbb"}, {}, false, {2, 11, 0},
+     {kNone}, {}},
+    {"a transparent sheet: no free background converts it", {"tttttttt0000111122223333"}, {}, false, {0, 1, 2},
+     {kNone}, {}, true},
 };
 
 } // namespace
 
-TEST(ChooseColors, TheFirstChoiceThatConvertsEveryCell)
+TEST(ChooseColors, FewestLostPixelsThenFewestOverlayPairsThenTheFirstInOrder)
 {
     for (const ChoiceCase& test : kChoiceCases) {
         const ColorChoice choice =
@@ -118,6 +128,7 @@ TEST(ChooseColors, TheFirstChoiceThatConvertsEveryCell)
             << test.name;
         EXPECT_EQ(choice.overlays, test.overlays) << test.name;
         EXPECT_EQ(choice.unfit, test.unfit) << test.name;
+        EXPECT_EQ(choice.opaqueBackground, test.opaqueBackground) << test.name;
     }
 }
 
