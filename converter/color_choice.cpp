@@ -86,8 +86,9 @@ void ScanCellRow(const std::uint8_t* pixels, MachineWord x, MachineWord y, bool 
     for (MachineWord column = 0; column < kCellWidth; column += 1) {
         const std::uint8_t pixel = pixels[column];
         sheet.transparent = sheet.transparent || pixel == kTransparent;
-        sheet.opaque |= pixel != kTransparent ? SetOf(pixel) : 0;
+        cell.all |= pixel != kTransparent ? SetOf(pixel) : 0;
     }
+    sheet.opaque |= cell.all;
     for (MachineWord column = 0; column < kCellWidth && !hires; column += 2) {
         const std::uint8_t left = pixels[column];
         const std::uint8_t right = pixels[column + 1];
@@ -152,6 +153,7 @@ struct Verdict {
     bool converts;
     std::uint8_t overlay;
     std::int64_t lost;
+    bool hires = false; // -mixed
 };
 
 // A cell converts when it uses at most one colour besides the shared ones at
@@ -159,10 +161,16 @@ struct Verdict {
 // transparent pixel beside the background. With -overlay, one that is not
 // also free of split pairs becomes an overlay pair where one shows it
 // exactly, and loses nothing.
-Verdict Judge(const CellColors& cell, const SharedColors& colors, bool hires, bool overlay)
+Verdict Judge(const CellColors& cell, const SharedColors& colors, const SpriteModes& modes)
 {
-    const bool fits = std::popcount(cell.read & ~SharedSet(colors, hires)) <= 1;
+    const bool fits = std::popcount(cell.read & ~SharedSet(colors, modes.hires)) <= 1;
     const std::int64_t lost = cell.splitPairs - cell.besideTransparent[colors.background];
+    // -mixed: a cell that would lose pixels shows exactly as a hires sprite
+    // when it has one colour besides the background.
+    if (modes.mixed && lost > 0 && std::popcount(cell.all & ~SetOf(colors.background)) <= 1) {
+        return {true, kNoOverlay, 0, true};
+    }
+    const bool overlay = modes.overlay;
     if (!overlay || (fits && SplitOnlyBy(cell, colors.background, 0))) {
         return {fits, kNoOverlay, lost};
     }
@@ -200,7 +208,7 @@ bool Cheaper(const Tally& tally, const Tally& best)
 
 // Counts until the choice can no longer do better than the best so far:
 // lost pixels and overlay pairs only grow.
-Tally Count(const CellKinds& kinds, const SharedColors& colors, const Tally& best, bool hires, bool overlay)
+Tally Count(const CellKinds& kinds, const SharedColors& colors, const Tally& best, const SpriteModes& modes)
 {
     Tally tally{colors, 0, 0, 0};
     std::int64_t unjudged = 0; // cells not yet judged
@@ -212,7 +220,7 @@ Tally Count(const CellKinds& kinds, const SharedColors& colors, const Tally& bes
         if (tally.converts + unjudged < best.converts || (best.converts == cells && !Cheaper(tally, best))) {
             break;
         }
-        const Verdict verdict = Judge(cell, colors, hires, overlay);
+        const Verdict verdict = Judge(cell, colors, modes);
         tally.converts += verdict.converts ? count : 0;
         tally.lost += verdict.converts ? verdict.lost * count : 0;
         tally.overlays += verdict.overlay != kNoOverlay ? count : 0;
@@ -277,10 +285,12 @@ bool Better(const Tally& tally, const Tally& best, std::int64_t cells)
     return tally.converts > best.converts || (tally.converts == cells && Cheaper(tally, best));
 }
 
-// The pixels no choice of these backgrounds can keep: without -overlay the
-// split pairs but those beside transparent pixels that one of them may show
-// alike.
-std::int64_t LostUnderAnyChoice(const CellKinds& kinds, const std::vector<std::uint8_t>& backgrounds, bool overlay)
+// The pixels no choice of these backgrounds can keep: the split pairs but
+// those beside transparent pixels that one of them may show alike; none
+// where an overlay may show them, or (-mixed) a hires sprite of a cell of
+// two colours at most.
+std::int64_t LostUnderAnyChoice(const CellKinds& kinds, const std::vector<std::uint8_t>& backgrounds,
+                                const SpriteModes& modes)
 {
     std::int64_t lost = 0;
     for (const auto& [cell, count] : kinds) {
@@ -288,21 +298,23 @@ std::int64_t LostUnderAnyChoice(const CellKinds& kinds, const std::vector<std::u
         for (const std::uint8_t background : backgrounds) {
             alike = std::max<std::int64_t>(alike, cell.besideTransparent[background]);
         }
-        lost += overlay ? 0 : (cell.splitPairs - alike) * count;
+        const bool shown = modes.overlay || (modes.mixed && std::popcount(cell.all) <= 2);
+        lost += shown ? 0 : (cell.splitPairs - alike) * count;
     }
     return lost;
 }
 
 Tally BestTally(const CellKinds& kinds, const SheetColors& sheet, const FixedColors& fixed,
-                const std::vector<std::uint8_t>& backgrounds, bool hires, bool overlay)
+                const std::vector<std::uint8_t>& backgrounds, const SpriteModes& modes)
 {
     const std::int64_t cells = std::ssize(sheet.cells);
-    const std::int64_t unavoidable = LostUnderAnyChoice(kinds, backgrounds, overlay);
+    const std::int64_t unavoidable = LostUnderAnyChoice(kinds, backgrounds, modes);
     Tally best;
     for (const std::uint8_t background : backgrounds) {
-        const std::vector<Pair> pairs = hires ? std::vector<Pair>{{15, 1}} : PairsToTry(sheet, fixed, background);
+        const std::vector<Pair> pairs =
+            modes.hires ? std::vector<Pair>{{15, 1}} : PairsToTry(sheet, fixed, background);
         for (const Pair& pair : pairs) {
-            const Tally tally = Count(kinds, {background, pair[0], pair[1]}, best, hires, overlay);
+            const Tally tally = Count(kinds, {background, pair[0], pair[1]}, best, modes);
             best = Better(tally, best, cells) ? tally : best;
             if (best.converts == cells && best.lost == unavoidable && best.overlays == 0) {
                 return best;
@@ -331,6 +343,9 @@ Outcome<FixedColors> ReadFixedColors(const ColorOptions& options)
 {
     if (options.overlay && options.hiresSprites) {
         return Refusal{{"> Error: -overlay needs multicolour sprites."}};
+    }
+    if (options.mixed && options.hiresSprites) {
+        return Refusal{{"> Error: -mixed chooses hires or multicolour for each sprite, so it takes no -hires."}};
     }
     if (options.fixedMulticolors && options.hiresSprites) {
         return Refusal{{"> Error: -mc has no meaning for hires sprites."}};
@@ -387,18 +402,21 @@ SheetColors ScanSheetColors(const SourceBitmap& bitmap, bool hires, bool overlay
     return sheet;
 }
 
-ColorChoice ChooseColors(const SheetColors& sheet, const FixedColors& fixed, bool hires, bool overlay)
+ColorChoice ChooseColors(const SheetColors& sheet, const FixedColors& fixed, const SpriteModes& modes)
 {
     const CellKinds kinds = KindsOf(sheet);
     const bool clear = sheet.transparent && !fixed.background;
-    Tally best = clear ? BestTally(kinds, sheet, fixed, FreeBackgrounds(sheet, fixed), hires, overlay) : Tally{};
+    Tally best = clear ? BestTally(kinds, sheet, fixed, FreeBackgrounds(sheet, fixed), modes) : Tally{};
     if (best.converts < std::ssize(sheet.cells)) {
-        best = BestTally(kinds, sheet, fixed, BackgroundsToTry(sheet, fixed), hires, overlay);
+        best = BestTally(kinds, sheet, fixed, BackgroundsToTry(sheet, fixed), modes);
     }
-    ColorChoice choice{best.colors, {}, {}, clear && (sheet.opaque & SetOf(best.colors.background)) != 0};
+    ColorChoice choice{best.colors, {}, {}, {}, clear && (sheet.opaque & SetOf(best.colors.background)) != 0};
     for (std::size_t number = 0; number < sheet.cells.size(); number += 1) {
-        const Verdict verdict = Judge(sheet.cells[number], best.colors, hires, overlay);
+        const Verdict verdict = Judge(sheet.cells[number], best.colors, modes);
         choice.overlays.push_back(verdict.overlay);
+        if (modes.mixed) {
+            choice.hiresCells.push_back(verdict.hires ? 1 : 0);
+        }
         if (!verdict.converts) {
             choice.unfit.push_back(number);
         }

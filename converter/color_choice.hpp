@@ -23,16 +23,18 @@ struct FixedColors {
     std::optional<std::array<std::uint8_t, 2>> multicolors; // 01 and 11
 };
 
-// The colour options as given: -hires, -overlay, -bg and -mc.
+// The colour options as given: -hires, -overlay, -mixed, -bg and -mc.
 struct ColorOptions {
     bool hiresSprites = false;
     bool overlay = false;
+    bool mixed = false;
     std::optional<Text> fixedBackground;
     std::optional<Text> fixedMulticolors;
 };
 
 // Reads -bg and -mc; a value that is no colour number 0-15, equal numbers,
-// -mc with -hires, or -overlay with -hires are refused with a line that says so.
+// -mc with -hires, or -overlay or -mixed with -hires are refused with a line
+// that says so.
 Outcome<FixedColors> ReadFixedColors(const ColorOptions& options);
 
 using ColorSet = std::uint32_t; // bit n for C64 colour n, bit 16 for transparent pixels
@@ -49,6 +51,7 @@ struct CellColors {
     // each colour (which lose nothing when that colour is the background).
     std::uint16_t splitPairs = 0;
     std::array<std::uint16_t, kTransparent> besideTransparent{};
+    ColorSet all = 0; // the colours of every column, transparent pixels left out
     auto operator<=>(const CellColors&) const = default;
 };
 
@@ -74,9 +77,19 @@ struct SheetColors {
 // Every cell's colours; multicolour reads the left pixel of each pair.
 SheetColors ScanSheetColors(const SourceBitmap& bitmap, bool hires, bool overlay);
 
+// The sprites a sheet may become: all hires (-hires), multicolour cells
+// that may become overlay pairs (-overlay), each cell hires or multicolour
+// (-mixed).
+struct SpriteModes {
+    bool hires = false;
+    bool overlay = false;
+    bool mixed = false;
+};
+
 struct ColorChoice {
     SharedColors colors;
     std::vector<std::uint8_t> overlays; // by cell: the colour of its hires overlay, or kNoOverlay
+    std::vector<std::uint8_t> hiresCells; // -mixed, by cell: 1 for a hires sprite
     std::vector<std::size_t> unfit;     // the cells that convert under no sprite, in order
     bool opaqueBackground = false;      // a transparent sheet's background is a colour of its pixels
 };
@@ -92,4 +105,6 @@ ColorSet SharedSet(const SharedColors& colors, bool hires);
 // most. A sheet with transparent pixels and no -bg takes a background that
 // no pixel uses (the lowest number free: black where it is free), so that
 // every pixel stays visible, where such a choice converts every cell.
-ColorChoice ChooseColors(const SheetColors& sheet, const FixedColors& fixed, bool hires, bool overlay);
+// -mixed: a cell of the background and one colour whose pairs differ is a
+// hires sprite, which shows it exactly.
+ColorChoice ChooseColors(const SheetColors& sheet, const FixedColors& fixed, const SpriteModes& modes);

@@ -65,7 +65,8 @@ void WarnOfLostPixels(const SourceBitmap& bitmap, const SheetColors& sheet, cons
 {
     for (std::size_t cell = 0; cell < sheet.cells.size(); cell += 1) {
         const SplitPairs& split = sheet.splits[cell];
-        if (choice.overlays[cell] != kNoOverlay || split.count == 0) {
+        const bool hires = !choice.hiresCells.empty() && choice.hiresCells[cell] != 0;
+        if (choice.overlays[cell] != kNoOverlay || split.count == 0 || hires) {
             continue;
         }
         const MachineWord x = CellX(sheet, cell);

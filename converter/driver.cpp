@@ -93,6 +93,12 @@ void SetOverlay(RunOptions& options, const Text&)
     options.realColors = true;
 }
 
+void SetMixed(RunOptions& options, const Text&)
+{
+    options.mixed = true;
+    options.realColors = true;
+}
+
 void SetBinaryFile(RunOptions& options, const Text& name)
 {
     options.binaryFile = name;
@@ -139,6 +145,7 @@ const OptionEntry kOptions[] = {
     {"-b", kCounted, kTakesName, SetBinaryFile},
     {"-errorlevel", kCounted, kNoName, [](RunOptions& options, const Text&) { options.errorLevel = true; }},
     {"-overlay", kCounted, kNoName, SetOverlay},
+    {"-mixed", kCounted, kNoName, SetMixed},
     {"-preview", kCounted, kTakesName, SetPreviewFile},
     {"-prg", kCounted, kTakesName, SetProgramFile},
     {"-c", kCounted, kTakesName, SetCFile},
@@ -238,12 +245,12 @@ SheetOptions SheetOptionsOf(const RunOptions& options)
 
 ColorOptions ColorOptionsOf(const RunOptions& options)
 {
-    return {options.hiresSprites, options.overlay, options.fixedBackground, options.fixedMulticolors};
+    return {options.hiresSprites, options.overlay, options.mixed, options.fixedBackground, options.fixedMulticolors};
 }
 
 SpriteOptions SpriteOptionsOf(const RunOptions& options)
 {
-    return {options.realColors, options.hiresSprites, options.overlay, options.verbose};
+    return {options.realColors, options.hiresSprites, options.overlay, options.verbose, options.mixed};
 }
 
 OutputOptions OutputOptionsOf(const RunOptions& options, std::uint16_t loadAddress, const Text& name)
@@ -297,7 +304,7 @@ Outcome<ColorChoice> ChooseSheetColors(const RunOptions& options, const SourceBi
         return ColorChoice{};
     }
     const SheetColors sheet = ScanSheetColors(bitmap, options.hiresSprites, options.overlay);
-    ColorChoice choice = ChooseColors(sheet, fixed, options.hiresSprites, options.overlay);
+    ColorChoice choice = ChooseColors(sheet, fixed, {options.hiresSprites, options.overlay, options.mixed});
     if (Refused refused = ReportColorChoice(options.hiresSprites, bitmap, sheet, choice)) {
         return *refused;
     }
@@ -331,7 +338,7 @@ int Convert(const RunOptions& options)
     }
     const ColorChoice& colors = std::get<ColorChoice>(choice);
     const Outcome<SpriteTable> sprites =
-        ConvertSprites(SpriteOptionsOf(options), sheet, colors.colors, colors.overlays);
+        ConvertSprites(SpriteOptionsOf(options), sheet, colors.colors, colors.overlays, colors.hiresCells);
     if (const Refusal* refusal = RefusalOf(sprites)) {
         return EndRefusedRun(options, *refusal);
     }

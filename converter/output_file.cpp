@@ -55,8 +55,11 @@ Text LastByteText(const OutputOptions& options, MachineWord spriteNumber, const 
     if (options.hiresSprites) {
         return color;
     }
-    if (!sprite.multicolor) {
+    if (sprite.liesOver) {
         return color + ", over sprite " + DecimalText(spriteNumber - 1);
+    }
+    if (!sprite.multicolor) {
+        return color + ", hires"; // -mixed
     }
     return color + ", multicolor" + (overlaid ? ", under sprite " + DecimalText(spriteNumber + 1) : "");
 }

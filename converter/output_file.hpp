@@ -48,8 +48,9 @@ Outcome<FileHandle> OpenOutputFile(const OutputOptions& options, const Text& nam
 void WriteSpriteRecords(FileHandle file, const SpriteTable& table, bool withAttributes);
 
 // What a sprite's 64th byte holds, in words: "align byte", or with -colors
-// the attribute byte's own colour, the mode and the sprite of an overlay pair
-// that lies over or under this one ("sprite color 2 (red), multicolor").
+// the attribute byte's own colour, the mode (but for -hires) and the sprite of
+// an overlay pair that lies over or under this one ("sprite color 2 (red),
+// multicolor").
 Text LastByteText(const OutputOptions& options, MachineWord spriteNumber, const Sprite& sprite, bool overlaid);
 
 // Closes the file; refuses the run when not every byte written reached it.

@@ -32,6 +32,7 @@ struct RunOptions {
     bool hiresSprites = false; // -hires: single-colour sprites, one bit per picture column
     bool realColors = false;   // -colors, -bg, -mc: the picture's colours, not its indexes
     bool overlay = false;      // -overlay: a cell may become a multicolour sprite under a hires one
+    bool mixed = false;        // -mixed: each cell a hires or a multicolour sprite, whichever shows it
     std::optional<Text> fixedBackground;  // -bg N as given
     std::optional<Text> fixedMulticolors; // -mc N,M as given
     std::optional<Text> loadAddress;      // -addr N as given

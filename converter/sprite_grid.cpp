@@ -110,6 +110,7 @@ std::unique_ptr<const Sprite> OverlaySprite(CellPixels pixels, std::uint8_t over
 {
     auto over = std::make_unique<Sprite>();
     over->ownColor = overlay;
+    over->liesOver = true;
     for (std::uint8_t& pixel : pixels) {
         pixel = pixel == overlay ? 1 : 0;
     }
@@ -118,9 +119,9 @@ std::unique_ptr<const Sprite> OverlaySprite(CellPixels pixels, std::uint8_t over
     return over;
 }
 
-// The sprite of one cell, and its overlay if it has one.
+// The sprite of one cell, hires or multicolour, and its overlay if it has one.
 SpriteCell MakeCell(const SpriteOptions& options, const SourceBitmap& bitmap, MachineWord left, MachineWord top,
-                    std::uint8_t overlay, const SharedColors& colors)
+                    std::uint8_t overlay, bool hires, const SharedColors& colors)
 {
     CellPixels pixels = CutCell(bitmap, left, top);
     // Within the sheet, which has fewer than 2^31 pixels.
@@ -129,15 +130,15 @@ SpriteCell MakeCell(const SpriteOptions& options, const SourceBitmap& bitmap, Ma
         cell.overlay = OverlaySprite(pixels, overlay);
     }
     Sprite& sprite = cell.sprite;
-    sprite.multicolor = !options.hiresSprites;
+    sprite.multicolor = !hires;
     if (!options.realColors) {
         sprite.ownColor = kColorOfNone;
-    } else if (options.hiresSprites) {
+    } else if (hires) {
         sprite.ownColor = ShowHires(pixels, colors);
     } else {
         sprite.ownColor = ShowMulticolor(pixels, colors, overlay);
     }
-    if (options.hiresSprites) {
+    if (hires) {
         EncodeHires(pixels, sprite);
     } else {
         EncodeMulticolor(pixels, sprite);
@@ -159,14 +160,34 @@ void AppendPreviewText(const Sprite& sprite, std::size_t row, Text& text)
     text.append(characters, kSpriteWidth);
 }
 
+namespace {
+
+// "> Converting 9 sprites to C64 format", with -mixed the hires and
+// multicolour sprites among them (overlays are hires), with -overlay the pairs.
+void PrintConverting(const SpriteOptions& options, MachineWord cells, MachineWord pairs, MachineWord hires)
+{
+    const MachineWord sprites = cells + pairs;
+    Text counts;
+    if (options.mixed) {
+        counts += DecimalText(hires + pairs) + " hires, " + DecimalText(sprites - hires - pairs) + " multicolor";
+    }
+    if (options.overlay) {
+        counts += (counts.empty() ? "" : ", ") + DecimalText(pairs) + " overlay pairs";
+    }
+    PrintLine("> Converting " + DecimalText(sprites) + " sprites to C64 format" +
+              (counts.empty() ? "" : " (" + counts + ")"));
+}
+
+} // namespace
+
 Outcome<SpriteTable> ConvertSprites(const SpriteOptions& options, const SourceBitmap& bitmap,
-                                    const SharedColors& colors, const std::vector<std::uint8_t>& overlays)
+                                    const SharedColors& colors, const std::vector<std::uint8_t>& overlays,
+                                    const std::vector<std::uint8_t>& hiresCells)
 {
     const MachineWord pairs = std::count_if(overlays.begin(), overlays.end(),
                                             [](std::uint8_t overlay) { return overlay != kNoOverlay; });
     if (!options.verbose) {
-        PrintLine("> Converting " + DecimalText(CountCells(bitmap) + pairs) + " sprites to C64 format" +
-                  (options.overlay ? " (" + DecimalText(pairs) + " overlay pairs)" : ""));
+        PrintConverting(options, CountCells(bitmap), pairs, std::count(hiresCells.begin(), hiresCells.end(), 1));
     }
     // Tested before the cells are made: a refused picture needs none of them.
     // Hires sprites have one colour of their own, so any picture of 0 and 1 will do.
@@ -180,7 +201,8 @@ Outcome<SpriteTable> ConvertSprites(const SpriteOptions& options, const SourceBi
     for (MachineWord top = 0; top < bitmap.height; top += MachineWord{kSpriteHeight}) {
         for (MachineWord left = 0; left < bitmap.width; left += MachineWord{kSpriteWidth}) {
             const std::uint8_t overlay = number < overlays.size() ? overlays[number] : kNoOverlay;
-            table.cells.push_back(MakeCell(options, bitmap, left, top, overlay, colors));
+            const bool hires = options.hiresSprites || (number < hiresCells.size() && hiresCells[number] != 0);
+            table.cells.push_back(MakeCell(options, bitmap, left, top, overlay, hires, colors));
             number += 1;
         }
     }

@@ -17,15 +17,18 @@ struct SpriteOptions {
     bool hiresSprites = false;
     bool overlay = false;
     bool verbose = false;
+    bool mixed = false;
 };
 
 // The whole phase: the progress line, the multicolour test (which refuses a
 // picture without index 2 or 3 as unsupported; with -colors there is none),
 // then the cells and their encoding. With -colors the pixels are C64 colours,
 // shown by the shared colours and each sprite's own; overlays holds each
-// cell's overlay colour (-overlay), or is empty.
+// cell's overlay colour (-overlay), or is empty; hiresCells (-mixed) 1 for
+// each cell that is a hires sprite, or is empty.
 Outcome<SpriteTable> ConvertSprites(const SpriteOptions& options, const SourceBitmap& bitmap,
-                                    const SharedColors& colors, const std::vector<std::uint8_t>& overlays);
+                                    const SharedColors& colors, const std::vector<std::uint8_t>& overlays,
+                                    const std::vector<std::uint8_t>& hiresCells = {});
 
 // Appends row 0-20 of the cell drawn as 24 characters: "." for index 0, else
 // the index's digit, odd columns included.

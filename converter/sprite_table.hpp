@@ -23,6 +23,7 @@ struct Sprite {
     std::array<std::uint8_t, kSpriteDataBytes> data{};
     std::uint8_t ownColor = 0;
     bool multicolor = false;
+    bool liesOver = false; // the hires sprite of an overlay pair
 };
 
 // One cell of the sheet: its sprite and, with -overlay, the hires sprite that

@@ -600,8 +600,35 @@ CASES += [
          BINARY, {"a.bmp": sheet(SEVEN)}, exact=SEVEN),
 ]
 
-# -preview: what the C64 shows, in Pepto's colours or in the sheet's own when its palette was recognised as a whole.
 PREVIEW = ["> Saving preview: p.png", "> ...done!", ""]
+# -mixed: a cell of the background and one colour whose pairs differ is a hires sprite, any other multicolour.
+MULTI = pairs((4, 0, 0), (2, 11, 11), (2, 2, 2), (2, 1, 1), (2, 0, 0))  # black, white and red shared, dark grey own
+FINE = [0, 7] * 6 + [7, 7, 0, 0] * 3  # yellow on black at full resolution
+MIXED = [MULTI + FINE] * 21
+MIXED_CELLS = [(0, 0, [("........222233331111....", (0, 175, 80))] * 21),
+               (24, 0, [(".1.1.1.1.1.111..11..11..", (85, 92, 204))] * 21)]
+# A third cell of dark grey, and red beside light blue: a red overlay (as few pixels as light blue, the lower
+# number) over dark grey and light blue.
+MIXED_OVER = [row + pairs((4, 11, 11), (4, 2, 14), (4, 0, 0)) for row in MIXED]
+CASES += [
+    case("-mixed, -preview", ["-s", "a.bmp", "-d", "out.asm", "-e", "o.spr", "-mixed", "-preview", "p.png"],
+         scan(1008) + recognised(MIXED) + ["> Colors: " + shared_text((0, 1, 2)),
+                                            "> Converting 2 sprites to C64 format (1 hires, 1 multicolor)"] +
+         wrote("out.asm") + saved("o.spr", "with the sheet's colors") + PREVIEW, {"a.bmp": sheet(MIXED)}, {
+             "out.asm": crlf(source(MIXED_CELLS, shared=(0, 1, 2), lasts=[(139, ", multicolor"), (7, ", hires")])),
+             "o.spr": spritepad(MIXED_CELLS, shared=(0, 1, 2), attributes=[139, 7])}, preview=PEPTO),
+    # Red and dark grey, in two cells each and of as many pixels, are shared, the lower number first; white is the
+    # first cell's own colour.
+    case("-mixed -overlay", ["-s", "a.bmp", "-e", "o.spr", "-b", "o.bin", "-mixed", "-overlay"], scan(1512) +
+         recognised(MIXED_OVER) + ["> Colors: " + shared_text((0, 2, 11)),
+                                   "> Overlay: sprite 3 over sprite 2 (X48,Y0), color 2 (red)",
+                                   "> Converting 4 sprites to C64 format (2 hires, 2 multicolor, 1 overlay pairs)"] +
+         saved("o.spr", "with the sheet's colors") + BINARY, {"a.bmp": sheet(MIXED_OVER)}, exact=MIXED_OVER),
+    case("-mixed refuses -hires", ["-s", "a.bmp", "-d", "out.asm", "-mixed", "-hires"], [
+        "> Error: -mixed chooses hires or multicolour for each sprite, so it takes no -hires."], {"a.bmp": sheet(MIXED)}),
+]
+
+# -preview: what the C64 shows, in Pepto's colours or in the sheet's own when its palette was recognised as a whole.
 CASES += [
     dict(c, name=c["name"] + ", -preview", args=c["args"] + ["-preview", "p.png"], console=c["console"] + PREVIEW,
          preview=palette)
