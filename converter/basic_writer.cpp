@@ -59,7 +59,8 @@ void AddShownSprites(const OutputOptions& options, const SpriteTable& table, std
     std::int64_t number = 0; // of the hardware sprites used, and of the sprites in the file before this cell
     std::int64_t column = 0;
     std::int64_t multicolorBits = 0;
-    for (const SpriteCell& cell : table.cells) {
+    for (std::size_t n = 0; n < table.cells.size(); n += 1) {
+        const SpriteCell& cell = FileCell(table, n);
         const std::int64_t used = cell.overlay ? 2 : 1;
         if (number + used > kHardwareSprites) {
             break;

@@ -17,15 +17,16 @@ MachineWord CellY(const SheetColors& sheet, std::size_t cell)
     return static_cast<MachineWord>(cell) / sheet.columns * MachineWord{kSpriteHeight}; // a vector index
 }
 
-// The number of each cell's sprite in the files: an overlay follows the
-// sprite beneath it.
-std::vector<MachineWord> SpriteNumbers(const ColorChoice& choice)
+// The number of each cell's sprite in the files, whose cells come in this
+// order (empty: cell by cell): an overlay follows the sprite beneath it.
+std::vector<MachineWord> SpriteNumbers(const ColorChoice& choice, const std::vector<std::size_t>& order)
 {
-    std::vector<MachineWord> numbers;
+    std::vector<MachineWord> numbers(choice.overlays.size());
     MachineWord number = 0;
-    for (const std::uint8_t overlay : choice.overlays) {
-        numbers.push_back(number);
-        number += overlay != kNoOverlay ? 2 : 1;
+    for (std::size_t n = 0; n < numbers.size(); n += 1) {
+        const std::size_t cell = order.empty() ? n : order[n];
+        numbers[cell] = number;
+        number += choice.overlays[cell] != kNoOverlay ? 2 : 1;
     }
     return numbers;
 }
@@ -123,9 +124,9 @@ void ShowOverlayPairs(const SheetColors& sheet, const ColorChoice& choice, const
 } // namespace
 
 Refused ReportColorChoice(bool hiresSprites, const SourceBitmap& bitmap, const SheetColors& sheet,
-                          const ColorChoice& choice)
+                          const ColorChoice& choice, const std::vector<std::size_t>& order)
 {
-    const std::vector<MachineWord> numbers = SpriteNumbers(choice);
+    const std::vector<MachineWord> numbers = SpriteNumbers(choice, order);
     if (!hiresSprites) {
         WarnOfLostPixels(bitmap, sheet, choice, numbers);
     }

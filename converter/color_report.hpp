@@ -10,5 +10,6 @@
 // when a cell converts under no sprite, names each such cell and refuses the
 // sheet; otherwise shows the shared colours, a warning when a transparent
 // sheet's background is a colour of its pixels, and every overlay pair.
+// The cells come in the files in order (-object; empty: cell by cell).
 Refused ReportColorChoice(bool hiresSprites, const SourceBitmap& bitmap, const SheetColors& sheet,
-                          const ColorChoice& choice);
+                          const ColorChoice& choice, const std::vector<std::size_t>& order);

@@ -9,6 +9,7 @@
 #include "color_choice.hpp"
 #include "color_report.hpp"
 #include "labels.hpp"
+#include "object_order.hpp"
 #include "preview_writer.hpp"
 #include "program_writer.hpp"
 #include "run_control.hpp"
@@ -152,6 +153,7 @@ const OptionEntry kOptions[] = {
     {"-addr", kCounted, kTakesName, [](RunOptions& options, const Text& value) { options.loadAddress = value; }},
     {"-basic", kCounted, kTakesName, SetBasicFile},
     {"-label", kCounted, kTakesName, [](RunOptions& options, const Text& name) { options.label = name; }},
+    {"-object", kCounted, kTakesName, [](RunOptions& options, const Text& size) { options.objectSize = size; }},
 };
 
 const OptionEntry* FindOption(const Text& parameter)
@@ -296,54 +298,84 @@ Refused WriteOutputs(const OutputOptions& outputs, const RunOptions& options, co
 }
 
 // -colors: the shared colours and the overlay pairs, chosen and reported; in
-// index mode the fixed colours and none.
+// index mode the fixed colours and none. The cells come in the files in
+// order (-object).
 Outcome<ColorChoice> ChooseSheetColors(const RunOptions& options, const SourceBitmap& bitmap,
-                                       const FixedColors& fixed)
+                                       const FixedColors& fixed, const std::vector<std::size_t>& order)
 {
     if (!options.realColors) {
         return ColorChoice{};
     }
     const SheetColors sheet = ScanSheetColors(bitmap, options.hiresSprites, options.overlay);
     ColorChoice choice = ChooseColors(sheet, fixed, {options.hiresSprites, options.overlay, options.mixed});
-    if (Refused refused = ReportColorChoice(options.hiresSprites, bitmap, sheet, choice)) {
+    if (Refused refused = ReportColorChoice(options.hiresSprites, bitmap, sheet, choice, order)) {
         return *refused;
     }
     return choice;
+}
+
+// What the options ask for that can be checked before the sheet is read.
+struct RunSettings {
+    FixedColors fixed;
+    std::uint16_t loadAddress = 0;
+    Text label;
+    ObjectSize object;
+};
+
+Outcome<RunSettings> ReadRunSettings(const RunOptions& options)
+{
+    RunSettings settings;
+    const Outcome<FixedColors> fixed = ReadFixedColors(ColorOptionsOf(options));
+    const Outcome<std::uint16_t> loadAddress = ReadLoadAddress(options.loadAddress);
+    const Outcome<Text> label = ReadLabel(options.label);
+    const Outcome<ObjectSize> object = ReadObjectSize(options.objectSize);
+    for (const Refusal* refusal : {RefusalOf(fixed), RefusalOf(loadAddress), RefusalOf(label), RefusalOf(object)}) {
+        if (refusal != nullptr) {
+            return *refusal;
+        }
+    }
+    return RunSettings{std::get<FixedColors>(fixed), std::get<std::uint16_t>(loadAddress), std::get<Text>(label),
+                       std::get<ObjectSize>(object)};
+}
+
+// The sheet's cells in the order of the files.
+Outcome<std::vector<std::size_t>> CellOrder(const SourceBitmap& sheet, const ObjectSize& object)
+{
+    return ObjectOrder(sheet.width / MachineWord{kSpriteWidth}, sheet.height / MachineWord{kSpriteHeight}, object);
 }
 
 // The phases in order, each handing on what it found; the first refusal
 // ends the run.
 int Convert(const RunOptions& options)
 {
-    const Outcome<FixedColors> fixed = ReadFixedColors(ColorOptionsOf(options));
-    if (const Refusal* refusal = RefusalOf(fixed)) {
+    const Outcome<RunSettings> read = ReadRunSettings(options);
+    if (const Refusal* refusal = RefusalOf(read)) {
         return EndRefusedRun(options, *refusal);
     }
-    const Outcome<std::uint16_t> loadAddress = ReadLoadAddress(options.loadAddress);
-    if (const Refusal* refusal = RefusalOf(loadAddress)) {
-        return EndRefusedRun(options, *refusal);
-    }
-    const Outcome<Text> label = ReadLabel(options.label);
-    if (const Refusal* refusal = RefusalOf(label)) {
-        return EndRefusedRun(options, *refusal);
-    }
+    const RunSettings& settings = std::get<RunSettings>(read);
     Outcome<SourceBitmap> bitmap = LoadSourceBitmap(options.sourceFile, SheetOptionsOf(options));
     if (const Refusal* refusal = RefusalOf(bitmap)) {
         return EndRefusedRun(options, *refusal);
     }
     SourceBitmap& sheet = std::get<SourceBitmap>(bitmap);
-    const Outcome<ColorChoice> choice = ChooseSheetColors(options, sheet, std::get<FixedColors>(fixed));
+    Outcome<std::vector<std::size_t>> order = CellOrder(sheet, settings.object);
+    if (const Refusal* refusal = RefusalOf(order)) {
+        return EndRefusedRun(options, *refusal);
+    }
+    const Outcome<ColorChoice> choice =
+        ChooseSheetColors(options, sheet, settings.fixed, std::get<std::vector<std::size_t>>(order));
     if (const Refusal* refusal = RefusalOf(choice)) {
         return EndRefusedRun(options, *refusal);
     }
     const ColorChoice& colors = std::get<ColorChoice>(choice);
-    const Outcome<SpriteTable> sprites =
+    Outcome<SpriteTable> sprites =
         ConvertSprites(SpriteOptionsOf(options), sheet, colors.colors, colors.overlays, colors.hiresCells);
     if (const Refusal* refusal = RefusalOf(sprites)) {
         return EndRefusedRun(options, *refusal);
     }
     PixelPlane().swap(sheet.pixels); // the sprites hold all that the outputs need
-    const OutputOptions outputs = OutputOptionsOf(options, std::get<std::uint16_t>(loadAddress), std::get<Text>(label));
+    std::get<SpriteTable>(sprites).order = std::move(std::get<std::vector<std::size_t>>(order));
+    const OutputOptions outputs = OutputOptionsOf(options, settings.loadAddress, settings.label);
     if (Refused refused = WriteOutputs(outputs, options, std::get<SpriteTable>(sprites))) {
         return EndRefusedRun(options, *refused);
     }

@@ -37,6 +37,7 @@ struct RunOptions {
     std::optional<Text> fixedMulticolors; // -mc N,M as given
     std::optional<Text> loadAddress;      // -addr N as given
     std::optional<Text> label;            // -label name as given
+    std::optional<Text> objectSize;       // -object WxH as given
     std::uint8_t countedOptions = 0; // one byte: 256 counted options wrap to 0
     Text commentMarker = "//";
     Text byteDirective = ".byte";

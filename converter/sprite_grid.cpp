@@ -195,7 +195,7 @@ Outcome<SpriteTable> ConvertSprites(const SpriteOptions& options, const SourceBi
         return Refusal{{"> Unable to convert this picture.", "> Only Multicolor pictures are allowed.", ""},
                        RefusalKind::kUnsupported};
     }
-    SpriteTable table{{}, colors, bitmap.width, bitmap.height, bitmap.c64Palette};
+    SpriteTable table{{}, colors, bitmap.width, bitmap.height, bitmap.c64Palette, {}};
     table.cells.reserve(static_cast<std::size_t>(CountCells(bitmap))); // not negative
     std::size_t number = 0;
     for (MachineWord top = 0; top < bitmap.height; top += MachineWord{kSpriteHeight}) {

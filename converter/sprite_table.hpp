@@ -57,13 +57,23 @@ struct SpriteTable {
     MachineWord sheetWidth = 0;
     MachineWord sheetHeight = 0;
     std::optional<std::array<Rgb, kC64ColorCount>> c64Palette;
+    // -object: the cells in the order of the files, as indexes of cells;
+    // empty for the order of cells.
+    std::vector<std::size_t> order;
 };
+
+// The cell that comes nth in the files.
+inline const SpriteCell& FileCell(const SpriteTable& table, std::size_t n)
+{
+    return table.cells[table.order.empty() ? n : table.order[n]];
+}
 
 // Calls visit(cell, sprite, overlaid) for every sprite in the order of the
 // files, numbered from 0: each cell's sprite, then its overlay.
 template <typename Visit> void ForEachSprite(const SpriteTable& table, Visit visit)
 {
-    for (const SpriteCell& cell : table.cells) {
+    for (std::size_t n = 0; n < table.cells.size(); n += 1) {
+        const SpriteCell& cell = FileCell(table, n);
         visit(cell, cell.sprite, cell.overlay != nullptr);
         if (cell.overlay) {
             visit(cell, *cell.overlay, false);

@@ -68,13 +68,15 @@ def echo(lines):
 
 
 def case(name, args, console, files=None, out=None, stdin=b"", only=None, setup=None, blank_folder=False,
-         to_file=False, waits=False, hangup=False, code=0, preview=None, bits=None, seconds=None, exact=None):
+         to_file=False, waits=False, hangup=False, code=0, preview=None, bits=None, seconds=None, exact=None,
+         order=None):
     """bits: the case runs on the builds of these bits alone; seconds: it may take this long (a gigapixel sheet).
     waits: the program must still be waiting for a line once all its console output has come; hangup:
     it then gets SIGHUP (the terminal is closed) and must end by it. A console of None is closed at once.
     code: the exit code.
     preview: the palette of p.png, which must show what the SpritePad file shows.
-    exact: the picture in C64 colours, which o.spr must show pixel for pixel; o.bin holds its sprites."""
+    exact: the picture in C64 colours, which o.spr must show pixel for pixel, its cells in order (-object);
+    o.bin holds its sprites."""
     return dict(locals(), files=files or {}, out=out or {})
 
 
@@ -176,14 +178,16 @@ def colored(name, args, bitmap, lines, cells=CELLS, shared=SHARED, owns=OWNS, fo
                                                                        owns)})
 
 
-def drawn(spr, width, height):
+def drawn(spr, width, height, order=None):
     """The sheet as the C64 shows the sprites of a SpritePad file: rows of C64 colours. A multicolour sprite
     (attribute bit 7) shows the left pixel of each pair twice, a hires one every pixel; an overlay pair (the
-    sprite beneath has bit 4 set, the hires one over it follows) every pixel of the overlay."""
+    sprite beneath has bit 4 set, the hires one over it follows) every pixel of the overlay. order: the cell
+    number (row by row) of each cell of the file, which holds them row by row without it."""
     sprites, cells = [spr[n:n + 64] for n in range(3, len(spr), 64)], []
     while sprites:
         sprite = sprites.pop(0)
         cells.append((sprite, sprites.pop(0) if sprite[63] & 16 else None))
+    cells = [cells[(order or range(len(cells))).index(n)] for n in range(len(cells))]
     rows = [[] for _ in range(height)]
     for y, x in ((y, x) for y in range(height) for x in range(width)):
         sprite, over = cells[y // 21 * (width // 24) + x // 24]
@@ -628,6 +632,30 @@ CASES += [
         "> Error: -mixed chooses hires or multicolour for each sprite, so it takes no -hires."], {"a.bmp": sheet(MIXED)}),
 ]
 
+# -object WxH: the cells block by block, each block row by row; positions stay those of the sheet.
+OBJECT = "> Error: -object takes the cells of an object as WxH, such as 2x2, not: "
+# Cells 1 and 4 (0 below) have red beside light blue: overlay pairs; the others own a colour.
+FLEET = [sum((pairs((6, 0, 0), (3, 11, 11), (3, c, c)) if c else pairs((4, 11, 11), (4, 2, 14), (4, 0, 0))
+              for c in band), []) for band in ((5, 0, 6, 7), (0, 3, 4, 8)) for _ in range(21)]
+CASES += [
+    case("-object 2x2, -overlay", ["-s", "a.bmp", "-e", "o.spr", "-b", "o.bin", "-overlay", "-object", "2x2"],
+         scan(4032) + recognised(FLEET) + ["> Colors: " + shared_text((0, 11, 2))] + [
+             "> Overlay: sprite %d over sprite %d (X%d,Y%d), color 2 (red)" % (n + 1, n, x, y)
+             for n, x, y in ((1, 24, 0), (3, 0, 21))] + [
+             "> Converting 10 sprites to C64 format (2 overlay pairs)"] + saved("o.spr", "with the sheet's colors") +
+         BINARY, {"a.bmp": sheet(FLEET)}, exact=FLEET, order=[0, 1, 4, 5, 2, 3, 6, 7]),
+    case("-object 1x2", CONVERT + ["-b", "o.bin", "-object", "1x2"], DONE + BINARY, SHEET, {
+        "out.asm": crlf(source([S48[n] for n in (0, 2, 1, 3)])), "o.bin": b"".join(BIN[64 * n:64 * n + 64]
+                                                                                   for n in (0, 2, 1, 3))}),
+    case("-object 3x1", CONVERT + ["-object", "3x1"], scan(6048, 12) + wrote("out.asm"),
+         {"a.bmp": bmp(grid(6, 2))}, {"out.asm": crlf(source(sprites(6, 2)))}),
+    case("-object 2x2 on 3 x 2 cells", CONVERT + ["-object", "2x2"], scan(3024) + [
+        "> Error: The sheet's 3 x 2 cells do not make whole objects of 2 x 2 cells."], {"a.bmp": bmp(grid(3, 2))}),
+] + [
+    case("-object refuses " + size, CONVERT + ["-object", size], [OBJECT + size], SHEET)
+    for size in ("2*2", "0x1", "1x0", "x2", "2x", "", "1234567890x1", "1x2x3", "-1x1")
+]
+
 # -preview: what the C64 shows, in Pepto's colours or in the sheet's own when its palette was recognised as a whole.
 CASES += [
     dict(c, name=c["name"] + ", -preview", args=c["args"] + ["-preview", "p.png"], console=c["console"] + PREVIEW,
@@ -945,7 +973,8 @@ def read_back(test, files):
     spr, binary = files.pop("o.spr", b""), files.pop("o.bin", None)
     picture = test["exact"]
     problems = [] if binary == records(spr, True) else ["o.bin does not hold the sprites of o.spr"]
-    return problems + ([] if drawn(spr, len(picture[0]), len(picture)) == picture else ["o.spr loses pixels"])
+    return problems + ([] if drawn(spr, len(picture[0]), len(picture), test["order"]) == picture else [
+        "o.spr loses pixels"])
 
 
 def listed(files):

@@ -54,7 +54,7 @@ TEST(SpriteGrid, EncodesCells)
 TEST(PreviewWriter, DrawsWhatTheC64Shows)
 {
     // A multicolour sprite of colour 2 under an overlay of colour 1, beside a hires sprite of colour 7.
-    SpriteTable table{std::vector<SpriteCell>(2), {0, 11, 12}, 48, 21, {}};
+    SpriteTable table{std::vector<SpriteCell>(2), {0, 11, 12}, 48, 21, {}, {}};
     Sprite over{{}, {}, 1, false};
     table.cells[0].sprite = {{}, {}, 2, true};
     table.cells[1].sprite = {{}, {}, 7, false};
@@ -99,7 +99,7 @@ std::int64_t ListingBytes(const std::vector<std::uint8_t>& listing)
 
 TEST(BasicWriter, AProgramThatEndsWhereItsSpritesStart)
 {
-    SpriteTable table{std::vector<SpriteCell>(60), {}, 60 * 24, 21, {}};
+    SpriteTable table{std::vector<SpriteCell>(60), {}, 60 * 24, 21, {}, {}};
     OutputOptions options;
     options.basicFile = "o.bas";
     options.name = "sprites";
