@@ -629,7 +629,8 @@ CASES += [
                                    "> Converting 4 sprites to C64 format (2 hires, 2 multicolor, 1 overlay pairs)"] +
          saved("o.spr", "with the sheet's colors") + BINARY, {"a.bmp": sheet(MIXED_OVER)}, exact=MIXED_OVER),
     case("-mixed refuses -hires", ["-s", "a.bmp", "-d", "out.asm", "-mixed", "-hires"], [
-        "> Error: -mixed chooses hires or multicolour for each sprite, so it takes no -hires."], {"a.bmp": sheet(MIXED)}),
+        "> Error: -mixed chooses hires or multicolour for each sprite, so it takes no -hires."],
+         {"a.bmp": sheet(MIXED)}),
 ]
 
 # -object WxH: the cells block by block, each block row by row; positions stay those of the sheet.
