@@ -20,7 +20,10 @@ overlay.bmp: the same ships again, each with a light grey outline one pixel
 wide around it, for -overlay: as multicolour sprites alone they would have
 two colours of their own.
 
-    python3 examples/make_sheet.py [sprites.bmp [colors.bmp [colors.png [overlay.bmp]]]]
+mixed.png (96 x 42), for -mixed: the ships of colors.png above four white
+rings one pixel wide, drawn at full resolution: hires sprites.
+
+    python3 examples/make_sheet.py [sprites.bmp [colors.bmp [colors.png [overlay.bmp [mixed.png]]]]]
 """
 
 import os
@@ -126,17 +129,25 @@ def outlined(rows):
              for x, c in enumerate(row)] for y, row in enumerate(rows)]
 
 
+def ring(x, y, radius):
+    """White where pixel (x, y) of a cell lies on a ring of this radius, one pixel wide; else 0."""
+    distance = ((x - 11.5) ** 2 + (y - 10) ** 2) ** 0.5
+    return 1 if abs(distance - radius) < 0.5 else 0
+
+
 def main():
     folder = os.path.dirname(__file__)
-    names = ("sprites.bmp", "colors.bmp", "colors.png", "overlay.bmp")
+    names = ("sprites.bmp", "colors.bmp", "colors.png", "overlay.bmp", "mixed.png")
     targets = sys.argv[1:] + [os.path.join(folder, name) for name in names][len(sys.argv) - 1:]
     rows = [[pixel(x, y) for x in range(WIDTH)] for y in range(HEIGHT)]
     palette = [(v >> 16, v >> 8 & 255, v & 255) for v in (C64[c] for c in DARK_TO_LIGHT)]
     ship_colors = [[colored(x, y) for x in range(WIDTH)] for y in range(21)]
     ships = [[DARK_TO_LIGHT.index(c) for c in row] for row in ship_colors]
     outlines = [[DARK_TO_LIGHT.index(c) for c in row] for row in outlined(ship_colors)]
+    rings = [[ring(x % 24, y, 4 + 2 * (x // 24)) for x in range(WIDTH)] for y in range(21)]
     for target, data in zip(targets, (bitmap(rows, PALETTE, WIDTH), bitmap(ships, palette, WIDTH),
-                                      transparent_png(ship_colors), bitmap(outlines, palette, WIDTH))):
+                                      transparent_png(ship_colors), bitmap(outlines, palette, WIDTH),
+                                      transparent_png(ship_colors + rings))):
         with open(target, "wb") as stream:
             stream.write(data)
 
