@@ -44,6 +44,7 @@ TARGET_PNG_RGBA = 2.0      # as an RGBA PNG with -colors within 2x the BMP with 
 TARGET_OVERLAY = 1.2       # -overlay on cells that fit within 1.2x -colors
 TARGET_OVERLAY_ALL = 3.0   # -overlay on a sheet of overlay pairs alone within 3x -colors
 TARGET_PREVIEW = 1.5       # -preview adds at most 0.5x
+TARGET_MIXED = 1.2         # -mixed and -object on the big sheet within 1.2x -colors
 # The big sheet's palette: black, dark grey, red and white (Pepto), so that
 # -colors finds a background, two shared multicolours and a sprite colour.
 BIG_PALETTE = [PEPTO[c] for c in (0, 11, 2, 1)]
@@ -362,6 +363,8 @@ def run_new_forms(program, folder, runs, rows, big_rows, plain):
     against("-overlay / -colors, cells fit", "paired.bmp", ["-overlay"], fitting, TARGET_OVERLAY)
     against("-overlay, 40,000 pairs / -colors", "outlined.bmp", ["-overlay"], fitting, TARGET_OVERLAY_ALL)
     against("-preview / without", "big.bmp", ["-preview", "big-preview.png"], plain, TARGET_PREVIEW)
+    against("-mixed / -colors", "big.bmp", ["-mixed"], colors, TARGET_MIXED)
+    against("-object 2x2 / -colors", "big.bmp", ["-colors", "-object", "2x2"], colors, TARGET_MIXED)
 
 
 def add_memory_row(rows, label, peak_kb, pixels, meter):

@@ -70,11 +70,12 @@ void ScanPair(std::uint8_t left, std::uint8_t right, CellColors& cell)
 // multicolour the left pixel of each pair, and notes the pairs whose pixels
 // differ. A transparent pixel is the background under every choice, so it is
 // read as no colour.
-void ScanCellRow(const std::uint8_t* pixels, MachineWord x, MachineWord y, bool hires, bool overlay,
+void ScanCellRow(const std::uint8_t* pixels, MachineWord x, MachineWord y, const SpriteModes& modes,
                  SheetColors& sheet)
 {
     const std::size_t number = static_cast<std::size_t>(y / kCellHeight * sheet.columns + x / kCellWidth); // an index
     CellColors& cell = sheet.cells[number];
+    const bool hires = modes.hires;
     const MachineWord step = hires ? 1 : 2;
     for (MachineWord column = 0; column < kCellWidth; column += step) {
         const std::uint8_t left = pixels[column];
@@ -83,12 +84,13 @@ void ScanCellRow(const std::uint8_t* pixels, MachineWord x, MachineWord y, bool 
             sheet.pixels[left] += 1;
         }
     }
+    ColorSet row = 0; // transparent pixels too
     for (MachineWord column = 0; column < kCellWidth; column += 1) {
-        const std::uint8_t pixel = pixels[column];
-        sheet.transparent = sheet.transparent || pixel == kTransparent;
-        cell.all |= pixel != kTransparent ? SetOf(pixel) : 0;
+        row |= SetOf(pixels[column]);
     }
-    sheet.opaque |= cell.all;
+    sheet.transparent = sheet.transparent || (row & kTransparentSet) != 0;
+    sheet.opaque |= row & ~kTransparentSet;
+    cell.all |= modes.mixed ? row & ~kTransparentSet : 0;
     for (MachineWord column = 0; column < kCellWidth && !hires; column += 2) {
         const std::uint8_t left = pixels[column];
         const std::uint8_t right = pixels[column + 1];
@@ -98,12 +100,15 @@ void ScanCellRow(const std::uint8_t* pixels, MachineWord x, MachineWord y, bool 
             split.y = split.count == 0 ? y : split.y;
             split.count += 1;
             split.transparent = split.transparent || left == kTransparent || right == kTransparent;
+        }
+        const bool besideTransparent = left != right && (left == kTransparent || right == kTransparent);
+        if (left != right && (modes.overlay || modes.mixed || besideTransparent)) {
             cell.splitPairs += 1;
         }
-        if (left != right && (left == kTransparent || right == kTransparent)) {
+        if (besideTransparent) {
             cell.besideTransparent[left == kTransparent ? right : left] += 1;
         }
-        if (overlay) {
+        if (modes.overlay) {
             ScanPair(left, right, cell);
         }
     }
@@ -381,17 +386,17 @@ ColorSet SharedSet(const SharedColors& colors, bool hires)
     return hires ? background : background | SetOf(colors.multicolor1) | SetOf(colors.multicolor2);
 }
 
-SheetColors ScanSheetColors(const SourceBitmap& bitmap, bool hires, bool overlay)
+SheetColors ScanSheetColors(const SourceBitmap& bitmap, const SpriteModes& modes)
 {
     SheetColors sheet;
     sheet.columns = bitmap.width / kCellWidth;
     sheet.cells.resize(static_cast<std::size_t>(sheet.columns * (bitmap.height / kCellHeight))); // not negative
-    sheet.splits.resize(hires ? 0 : sheet.cells.size());
+    sheet.splits.resize(modes.hires ? 0 : sheet.cells.size());
     // A picture without cells may still claim 2147483646 rows: none is scanned.
     for (MachineWord y = 0; y < bitmap.height && !sheet.cells.empty(); y += 1) {
         const std::uint8_t* row = bitmap.pixels.data() + y * bitmap.width;
         for (MachineWord x = 0; x < bitmap.width; x += kCellWidth) {
-            ScanCellRow(row + x, x, y, hires, overlay, sheet);
+            ScanCellRow(row + x, x, y, modes, sheet);
         }
     }
     for (const CellColors& cell : sheet.cells) {

@@ -37,6 +37,15 @@ struct ColorOptions {
 // that says so.
 Outcome<FixedColors> ReadFixedColors(const ColorOptions& options);
 
+// The sprites a sheet may become: all hires (-hires), multicolour cells
+// that may become overlay pairs (-overlay), each cell hires or multicolour
+// (-mixed).
+struct SpriteModes {
+    bool hires = false;
+    bool overlay = false;
+    bool mixed = false;
+};
+
 using ColorSet = std::uint32_t; // bit n for C64 colour n, bit 16 for transparent pixels
 
 // What the search needs to know of one cell. A pair is split when its two
@@ -49,9 +58,11 @@ struct CellColors {
     std::array<std::uint16_t, kTransparent> pixels{}; // of each colour, in every column
     // Multicolour: the split pairs, and those of a transparent pixel beside
     // each colour (which lose nothing when that colour is the background).
+    // Without -overlay and -mixed only split pairs beside a transparent pixel
+    // count: any other loses its pixel under every choice.
     std::uint16_t splitPairs = 0;
     std::array<std::uint16_t, kTransparent> besideTransparent{};
-    ColorSet all = 0; // the colours of every column, transparent pixels left out
+    ColorSet all = 0; // -mixed: the colours of every column, transparent pixels left out
     auto operator<=>(const CellColors&) const = default;
 };
 
@@ -75,16 +86,8 @@ struct SheetColors {
 };
 
 // Every cell's colours; multicolour reads the left pixel of each pair.
-SheetColors ScanSheetColors(const SourceBitmap& bitmap, bool hires, bool overlay);
+SheetColors ScanSheetColors(const SourceBitmap& bitmap, const SpriteModes& modes);
 
-// The sprites a sheet may become: all hires (-hires), multicolour cells
-// that may become overlay pairs (-overlay), each cell hires or multicolour
-// (-mixed).
-struct SpriteModes {
-    bool hires = false;
-    bool overlay = false;
-    bool mixed = false;
-};
 
 struct ColorChoice {
     SharedColors colors;

@@ -306,8 +306,9 @@ Outcome<ColorChoice> ChooseSheetColors(const RunOptions& options, const SourceBi
     if (!options.realColors) {
         return ColorChoice{};
     }
-    const SheetColors sheet = ScanSheetColors(bitmap, options.hiresSprites, options.overlay);
-    ColorChoice choice = ChooseColors(sheet, fixed, {options.hiresSprites, options.overlay, options.mixed});
+    const SpriteModes modes{options.hiresSprites, options.overlay, options.mixed};
+    const SheetColors sheet = ScanSheetColors(bitmap, modes);
+    ColorChoice choice = ChooseColors(sheet, fixed, modes);
     if (Refused refused = ReportColorChoice(options.hiresSprites, bitmap, sheet, choice, order)) {
         return *refused;
     }

@@ -121,7 +121,7 @@ TEST(ChooseColors, FewestLostPixelsThenFewestOverlayPairsThenTheFirstInOrder)
 {
     for (const ChoiceCase& test : kChoiceCases) {
         const ColorChoice choice =
-            ChooseColors(ScanSheetColors(Band(test.cells), false, test.overlay), test.fixed, {false, test.overlay});
+            ChooseColors(ScanSheetColors(Band(test.cells), {false, test.overlay}), test.fixed, {false, test.overlay});
         const auto [background, first, second] = choice.colors;
         EXPECT_EQ(std::vector<int>({background, first, second}),
                   std::vector<int>({test.colors.background, test.colors.multicolor1, test.colors.multicolor2}))
@@ -136,6 +136,6 @@ TEST(ChooseColors, AnOverlayOfOnePixel)
 {
     SourceBitmap sheet = Band({"0000000000000000eeee0000"});
     sheet.pixels[0] = 2; // a second colour of its own, in one pixel beside the background
-    const ColorChoice choice = ChooseColors(ScanSheetColors(sheet, false, true), kShared, {false, true});
+    const ColorChoice choice = ChooseColors(ScanSheetColors(sheet, {false, true}), kShared, {false, true});
     EXPECT_EQ(choice.overlays, std::vector<std::uint8_t>{2});
 }
