@@ -5,10 +5,10 @@
 # the seed sheets and the dictionary (tests/fuzz/make_seeds.py), adds the
 # minimized corpus tests/fuzz/corpus/ and runs every kept input once, then
 # runs afl-fuzz instances side by side, each with its own option words: the
-# colour indexes as multicolour and as hires sprites, -colors three ways
-# (multicolour, -bg with -mc, hires), PNG sheets with -colors and -preview,
-# and -overlay. Every instance also writes -d, -e and -b files. Fails on any
-# crash or hang and names the inputs.
+# colour indexes as multicolour and as hires sprites (labels), -colors three
+# ways (-mixed, -bg with -mc and -object, hires), PNG sheets with -colors and
+# -preview, and -overlay. Every instance also writes -d, -e, -b, -prg, -c and
+# -basic files. Fails on any crash or hang and names the inputs.
 #
 # The kept inputs are run once each, in turn under the instances' words, two
 # at a time; afl-fuzz then starts without calibrating them

@@ -8,8 +8,8 @@
 # Every input of the corpus runs in well under a second in this build; 20 s
 # leaves room for a busy machine and still catches an endless loop.
 declare -A words=(
-  [main]="-hex" [hires]="-hires -ca65 -v" [colors]="-colors -hex -errorlevel"
-  [fixed]="-bg 0 -mc 11,1 -acme -v" [colors-hires]="-colors -hires -ca65"
+  [main]="-hex -label spr" [hires]="-hires -ca65 -v" [colors]="-colors -hex -errorlevel -mixed"
+  [fixed]="-bg 0 -mc 11,1 -acme -v -object 1x2" [colors-hires]="-colors -hires -ca65"
   [png]="-colors -preview" [overlay]="-overlay -acme"
 )
 # The command line of an instance, for the sheet in a folder.
@@ -18,7 +18,7 @@ command_of() { # name folder
   [ "$name" = png ] && preview=("$folder/preview.png")
   # shellcheck disable=SC2206 # the option words split on purpose
   command=("$program" -s "$folder/sheet.bmp" -d "$folder/out.asm" -e "$folder/out.spr" -b "$folder/out.bin"
-           ${words[$name]} "${preview[@]}")
+           -prg "$folder/out.prg" -c "$folder/out.c" -basic "$folder/out.bas" ${words[$name]} "${preview[@]}")
 }
 
 # The kept inputs into $1/in, the dictionary into $1/fuzz.dict.
