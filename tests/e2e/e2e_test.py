@@ -24,6 +24,8 @@ import threading
 import time
 import zlib
 
+HERE = os.path.dirname(os.path.abspath(__file__))
+
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from sheets import (CHANNELS, COLODORE, HIRES, OTHERS, PAIRED, PEPTO, ROWS, bmp, changed, color, crlf,  # noqa
                     c_source, grid, multicolor, paint, png, blank_png, scanlines, shared_text, source, sprites,
@@ -69,14 +71,14 @@ def echo(lines):
 
 def case(name, args, console, files=None, out=None, stdin=b"", only=None, setup=None, blank_folder=False,
          to_file=False, waits=False, hangup=False, code=0, preview=None, bits=None, seconds=None, exact=None,
-         order=None):
+         order=None, same_as=None):
     """bits: the case runs on the builds of these bits alone; seconds: it may take this long (a gigapixel sheet).
     waits: the program must still be waiting for a line once all its console output has come; hangup:
     it then gets SIGHUP (the terminal is closed) and must end by it. A console of None is closed at once.
     code: the exit code.
     preview: the palette of p.png, which must show what the SpritePad file shows.
     exact: the picture in C64 colours, which o.spr must show pixel for pixel, its cells in order (-object);
-    o.bin holds its sprites."""
+    o.bin holds its sprites. same_as: the arguments of a run of the same files that must write the same files."""
     return dict(locals(), files=files or {}, out=out or {})
 
 
@@ -504,6 +506,14 @@ CASES += [
                  (*PEPTO[c].to_bytes(3, "big"), 255) for c in (0, 1, 2, 3) for _ in range(4)]] * 21, 6)},
          exact=[[0] * 12 + [1] * 4 + [2] * 4 + [3] * 4] * 21),
 ] + [
+    # The README's ships on a transparent background: black, which no ship uses, becomes the background.
+    case("examples/colors.png without -bg as with -bg 0", COLORS[:1] + ["a.png"] + COLORS[2:], scan(8064) + [
+        "> Color %s: %06X" % (color(c), PEPTO[c]) for c in (1, 2, 6, 7, 11, 13)] + [
+        "> Transparent: 1316 pixels, read as the background", "> Colors: " + shared_text((0, 11, 1)),
+        "> Converting 4 sprites to C64 format"] + wrote("out.asm") + saved("o.spr", "with the sheet's colors"),
+         {"a.png": open(os.path.join(HERE, "..", "..", "examples", "colors.png"), "rb").read()},
+         same_as=COLORS[:1] + ["a.png"] + COLORS[2:] + ["-bg", "0"]),
+] + [
     # Transparent pixels alone give black; beside the background (-bg) they lose nothing.
     case("PNG " + name, COLORS[:1] + ["a.png"] + COLORS[2:] + more, scan(2016) + lines + [
         "> Colors: " + shared_text(shared), scan(0, 1)[1]] + wrote("out.asm") +
@@ -887,6 +897,19 @@ def folder_contents(folder):
     return found
 
 
+def written_by(options, test):
+    """The files that a run with the arguments same_as writes from the case's files."""
+    if not test["same_as"]:
+        return {}
+    with tempfile.TemporaryDirectory(prefix="pixmold-e2e-") as folder:
+        for name, content in test["files"].items():
+            with open(os.path.join(folder, name), "wb") as stream:
+                stream.write(content)
+        subprocess.run(options.emulator_word + [options.program] + test["same_as"], cwd=folder,
+                       stdin=subprocess.DEVNULL, capture_output=True, timeout=options.time_limit)
+        return {name: data for name, data in folder_contents(folder).items() if name not in test["files"]}
+
+
 def run_case(options, test):
     with tempfile.TemporaryDirectory(prefix="pixmold-e2e-") as folder:
         for name, content in test["files"].items():
@@ -896,7 +919,7 @@ def run_case(options, test):
                 stream.write(content)
         if test["setup"]:
             test["setup"](folder)
-        expected_files = dict(folder_contents(folder), **test["out"])
+        expected_files = dict(folder_contents(folder), **test["out"], **written_by(options, test))
         program = options.program
         if test["blank_folder"]:
             os.makedirs(os.path.join(folder, "my tools"))
