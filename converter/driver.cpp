@@ -76,52 +76,18 @@ void SetFixedMulticolors(RunOptions& options, const Text& value)
     options.realColors = true;
 }
 
-void SetSpritePadFile(RunOptions& options, const Text& name)
+// -overlay and -mixed imply -colors.
+template <bool RunOptions::*mode> void SetColorMode(RunOptions& options, const Text&)
 {
-    options.spritePadFile = name;
-    options.exportSpritePad = true;
-}
-
-void SetPreviewFile(RunOptions& options, const Text& name)
-{
-    options.previewFile = name;
-    options.exportPreview = true;
-}
-
-void SetOverlay(RunOptions& options, const Text&)
-{
-    options.overlay = true;
+    options.*mode = true;
     options.realColors = true;
 }
 
-void SetMixed(RunOptions& options, const Text&)
+// An output named by its option, which the run then writes.
+template <Text RunOptions::*name, bool RunOptions::*wanted> void SetOutputFile(RunOptions& options, const Text& file)
 {
-    options.mixed = true;
-    options.realColors = true;
-}
-
-void SetBinaryFile(RunOptions& options, const Text& name)
-{
-    options.binaryFile = name;
-    options.exportBinary = true;
-}
-
-void SetCFile(RunOptions& options, const Text& name)
-{
-    options.cFile = name;
-    options.exportC = true;
-}
-
-void SetProgramFile(RunOptions& options, const Text& name)
-{
-    options.programFile = name;
-    options.exportProgram = true;
-}
-
-void SetBasicFile(RunOptions& options, const Text& name)
-{
-    options.basicFile = name;
-    options.exportBasic = true;
+    options.*name = file;
+    options.*wanted = true;
 }
 
 // Compared in this order; options are case-sensitive. The usage text lists them
@@ -137,21 +103,21 @@ const OptionEntry kOptions[] = {
     {"-acme", kCounted, kNoName, SetAcmeSyntax},
     {"-v", kCounted, kNoName, [](RunOptions& options, const Text&) { options.verbose = true; }},
     {"-7305", kCounted, kNoName, [](RunOptions& options, const Text&) { options.showCredits = true; }},
-    {"-e", kCounted, kTakesName, SetSpritePadFile},
+    {"-e", kCounted, kTakesName, SetOutputFile<&RunOptions::spritePadFile, &RunOptions::exportSpritePad>},
     {"-hires", kCounted, kNoName, [](RunOptions& options, const Text&) { options.hiresSprites = true; }},
     {"-ca65", kCounted, kNoName, SetCa65Syntax},
     {"-colors", kCounted, kNoName, [](RunOptions& options, const Text&) { options.realColors = true; }},
     {"-bg", kCounted, kTakesName, SetFixedBackground},
     {"-mc", kCounted, kTakesName, SetFixedMulticolors},
-    {"-b", kCounted, kTakesName, SetBinaryFile},
+    {"-b", kCounted, kTakesName, SetOutputFile<&RunOptions::binaryFile, &RunOptions::exportBinary>},
     {"-errorlevel", kCounted, kNoName, [](RunOptions& options, const Text&) { options.errorLevel = true; }},
-    {"-overlay", kCounted, kNoName, SetOverlay},
-    {"-mixed", kCounted, kNoName, SetMixed},
-    {"-preview", kCounted, kTakesName, SetPreviewFile},
-    {"-prg", kCounted, kTakesName, SetProgramFile},
-    {"-c", kCounted, kTakesName, SetCFile},
+    {"-overlay", kCounted, kNoName, SetColorMode<&RunOptions::overlay>},
+    {"-mixed", kCounted, kNoName, SetColorMode<&RunOptions::mixed>},
+    {"-preview", kCounted, kTakesName, SetOutputFile<&RunOptions::previewFile, &RunOptions::exportPreview>},
+    {"-prg", kCounted, kTakesName, SetOutputFile<&RunOptions::programFile, &RunOptions::exportProgram>},
+    {"-c", kCounted, kTakesName, SetOutputFile<&RunOptions::cFile, &RunOptions::exportC>},
     {"-addr", kCounted, kTakesName, [](RunOptions& options, const Text& value) { options.loadAddress = value; }},
-    {"-basic", kCounted, kTakesName, SetBasicFile},
+    {"-basic", kCounted, kTakesName, SetOutputFile<&RunOptions::basicFile, &RunOptions::exportBasic>},
     {"-label", kCounted, kTakesName, [](RunOptions& options, const Text& name) { options.label = name; }},
     {"-object", kCounted, kTakesName, [](RunOptions& options, const Text& size) { options.objectSize = size; }},
 };
