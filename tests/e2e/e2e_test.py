@@ -782,6 +782,10 @@ CASES += [
 ] + [
     dict(c, name=c["name"] + ", -c", args=c["args"] + ["-c", "o.c"], console=c["console"] + [
         "> Error: The sheet has no sprites, so it has no C array."]) for c in [named("-colors, no sprites: no columns")]
+] + [
+    dict(c, name=c["name"] + ", -preview", args=c["args"] + ["-preview", "p.png"], console=c["console"] + [
+        "> Error: The sheet has no pixels, so it has no preview."])
+    for c in [named("-colors, no sprites: no columns"), named("-colors, no sprites: no rows of the widest width")]
 ]
 # -label: labels and constants in the source; the C file and the BASIC listing take their names from it.
 LABEL = "> Error: -label takes 1 to 32 letters, digits and _, starting with a letter, not: "
