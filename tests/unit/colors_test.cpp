@@ -55,6 +55,7 @@ TEST(NearestC64Color, PublishedValuesExactlyOthersByDistance)
         {0x813338, 2}, {0x2E2C9B, 6}, {0x9F9F9F, 15}, {0x101010, 0}, {0xE0A040, 8}, {0x0088FF, 14}, // others
         {0x010101, 0}, {0xFEFEFE, 1}, {0x000040, 0}, {0x4C4C4C, 11}, {0x888888, 12}, {0xCCCCCC, 15},
         {0xFF0000, 2}, {0x00FF00, 5}, {0x0000FF, 6}, {0xFFFF00, 7}, {0x60FF60, 13},
+        {0x003030, 6}, // a dark teal just nearer to blue than to dark grey, by the weight of blue in chroma
     };
     for (const auto& [rgb, color] : cases) {
         EXPECT_EQ(NearestC64Color(rgb), color) << std::hex << rgb;
