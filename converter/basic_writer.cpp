@@ -155,13 +155,8 @@ Refused WriteBasicFile(const OutputOptions& options, const SpriteTable& table)
                         "would reach " + DecimalText(kBankEnd - kRecordBytes * count) + ", where they start."}};
     }
     const Outcome<FileHandle> opened =
-        OpenOutputFile(options, options.basicFile, "> Error: No destination filename for BASIC output.",
-                       {{options.sourceOutputFile, "> Error: BASIC file is the sourcecode file: "},
-                        {options.spritePadFile, "> Error: BASIC file is the SpritePad file: "},
-                        {options.binaryFile, "> Error: BASIC file is the binary file: "},
-                        {options.previewFile, "> Error: BASIC file is the preview file: "},
-                        {options.programFile, "> Error: BASIC file is the program file: "},
-                        {options.cFile, "> Error: BASIC file is the C file: "}});
+        OpenOutputFile(options, &OutputOptions::basicFile,
+                       "> Error: No destination filename for BASIC output.");
     if (const Refusal* refusal = RefusalOf(opened)) {
         return *refusal;
     }

@@ -5,9 +5,8 @@
 Refused WriteBinaryFile(const OutputOptions& options, const SpriteTable& table)
 {
     const Outcome<FileHandle> opened =
-        OpenOutputFile(options, options.binaryFile, "> Error: No destination filename for binary output.",
-                       {{options.sourceOutputFile, "> Error: Binary file is the sourcecode file: "},
-                        {options.spritePadFile, "> Error: Binary file is the SpritePad file: "}});
+        OpenOutputFile(options, &OutputOptions::binaryFile,
+                       "> Error: No destination filename for binary output.");
     if (const Refusal* refusal = RefusalOf(opened)) {
         return *refusal;
     }

@@ -82,12 +82,8 @@ Refused WriteCFile(const OutputOptions& options, const SpriteTable& table)
         return Refusal{{"> Error: The sheet has no sprites, so it has no C array."}};
     }
     const Outcome<FileHandle> opened =
-        OpenOutputFile(options, options.cFile, "> Error: No destination filename for C output.",
-                       {{options.sourceOutputFile, "> Error: C file is the sourcecode file: "},
-                        {options.spritePadFile, "> Error: C file is the SpritePad file: "},
-                        {options.binaryFile, "> Error: C file is the binary file: "},
-                        {options.previewFile, "> Error: C file is the preview file: "},
-                        {options.programFile, "> Error: C file is the program file: "}});
+        OpenOutputFile(options, &OutputOptions::cFile,
+                       "> Error: No destination filename for C output.");
     if (const Refusal* refusal = RefusalOf(opened)) {
         return *refusal;
     }

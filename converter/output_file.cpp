@@ -6,30 +6,62 @@
 
 namespace {
 
-Refused RefuseOverwriting(const Text& outputFile, const ProtectedFile& protectedFile)
+// The outputs in the order a run writes them, each with the words of its
+// refusals: its own ("SpritePad file is ...") and another's ("... the
+// SpritePad file").
+struct WrittenOutput {
+    Text OutputOptions::*name;
+    const char* title;
+    const char* word;
+};
+
+constexpr WrittenOutput kWrittenOutputs[] = {
+    {&OutputOptions::sourceOutputFile, "Sourcecode", "sourcecode"},
+    {&OutputOptions::spritePadFile, "SpritePad", "SpritePad"},
+    {&OutputOptions::binaryFile, "Binary", "binary"},
+    {&OutputOptions::previewFile, "Preview", "preview"},
+    {&OutputOptions::programFile, "Program", "program"},
+    {&OutputOptions::cFile, "C", "C"},
+    {&OutputOptions::basicFile, "BASIC", "BASIC"},
+};
+
+Refused RefuseOverwriting(const Text& outputFile, const Text& protectedFile, const Text& refusal)
 {
-    if (!TextEquals(protectedFile.refusal, "") && SameRegularFile(outputFile, protectedFile.name)) {
-        return Refusal{{protectedFile.refusal + outputFile}};
+    if (SameRegularFile(outputFile, protectedFile)) {
+        return Refusal{{refusal + outputFile}};
+    }
+    return {};
+}
+
+// Refuses the name of an output that an output written before it has.
+Refused RefuseEarlierOutputs(const OutputOptions& options, Text OutputOptions::*name)
+{
+    const auto self = std::find_if(std::begin(kWrittenOutputs), std::end(kWrittenOutputs),
+                                   [name](const WrittenOutput& output) { return output.name == name; });
+    for (auto earlier = std::begin(kWrittenOutputs); earlier != self; ++earlier) {
+        const Text refusal = "> Error: " + Text(self->title) + " file is the " + earlier->word + " file: ";
+        if (Refused refused = RefuseOverwriting(options.*name, options.*(earlier->name), refusal)) {
+            return refused;
+        }
     }
     return {};
 }
 
 } // namespace
 
-Outcome<FileHandle> OpenOutputFile(const OutputOptions& options, const Text& name, const Text& missingNameLine,
-                                   std::initializer_list<ProtectedFile> protectedFiles)
+Outcome<FileHandle> OpenOutputFile(const OutputOptions& options, Text OutputOptions::*member,
+                                   const Text& missingNameLine)
 {
+    const Text& name = options.*member;
     if (TextEquals(name, "")) {
         return Refusal{{missingNameLine}};
     }
     if (Refused refused =
-            RefuseOverwriting(name, {options.sourceFile, "> Error: Destination file is the source bitmap: "})) {
+            RefuseOverwriting(name, options.sourceFile, "> Error: Destination file is the source bitmap: ")) {
         return *refused;
     }
-    for (const ProtectedFile& protectedFile : protectedFiles) {
-        if (Refused refused = RefuseOverwriting(name, protectedFile)) {
-            return *refused;
-        }
+    if (Refused refused = RefuseEarlierOutputs(options, member)) {
+        return *refused;
     }
     const FileHandle file = CreateOutputFile(name);
     if (IsNullHandle(file)) {

@@ -30,18 +30,12 @@ struct OutputOptions {
     bool labels = false;           // -label: the source names the sprites
 };
 
-// A file an output must not be written over, and the line that refuses it
-// (followed by the output's name). An empty refusal tests nothing.
-struct ProtectedFile {
-    Text name;
-    Text refusal;
-};
-
 // Refuses an empty name (with missingNameLine), a name that is the source
-// bitmap, then one that is a protected file; then creates the file, or
-// empties it, for writing.
-Outcome<FileHandle> OpenOutputFile(const OutputOptions& options, const Text& name, const Text& missingNameLine,
-                                   std::initializer_list<ProtectedFile> protectedFiles = {});
+// bitmap, then one that is an output the run writes before this one
+// ("> Error: C file is the program file: o.c"); then creates the file, or
+// empties it, for writing. name is the output's member of the options.
+Outcome<FileHandle> OpenOutputFile(const OutputOptions& options, Text OutputOptions::*name,
+                                   const Text& missingNameLine);
 
 // Writes every sprite as 64 bytes: its 63 data bytes, then its attribute
 // byte, or 0 when withAttributes is false.

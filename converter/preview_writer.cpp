@@ -143,10 +143,8 @@ Refused WritePreviewFile(const OutputOptions& options, const SpriteTable& table)
         return Refusal{{"> Error: The sheet has no pixels, so it has no preview."}};
     }
     const Outcome<FileHandle> opened =
-        OpenOutputFile(options, options.previewFile, "> Error: No destination filename for preview output.",
-                       {{options.sourceOutputFile, "> Error: Preview file is the sourcecode file: "},
-                        {options.spritePadFile, "> Error: Preview file is the SpritePad file: "},
-                        {options.binaryFile, "> Error: Preview file is the binary file: "}});
+        OpenOutputFile(options, &OutputOptions::previewFile,
+                       "> Error: No destination filename for preview output.");
     if (const Refusal* refusal = RefusalOf(opened)) {
         return *refusal;
     }

@@ -85,11 +85,8 @@ Refused WriteProgramFile(const OutputOptions& options, const SpriteTable& table)
         return refused;
     }
     const Outcome<FileHandle> opened =
-        OpenOutputFile(options, options.programFile, "> Error: No destination filename for program output.",
-                       {{options.sourceOutputFile, "> Error: Program file is the sourcecode file: "},
-                        {options.spritePadFile, "> Error: Program file is the SpritePad file: "},
-                        {options.binaryFile, "> Error: Program file is the binary file: "},
-                        {options.previewFile, "> Error: Program file is the preview file: "}});
+        OpenOutputFile(options, &OutputOptions::programFile,
+                       "> Error: No destination filename for program output.");
     if (const Refusal* refusal = RefusalOf(opened)) {
         return *refusal;
     }

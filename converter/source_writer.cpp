@@ -112,7 +112,7 @@ void WriteConstants(const OutputOptions& options, FileHandle file, std::int64_t 
 
 Refused WriteSourceFile(const OutputOptions& options, const SpriteTable& table)
 {
-    const Outcome<FileHandle> opened = OpenOutputFile(options, options.sourceOutputFile,
+    const Outcome<FileHandle> opened = OpenOutputFile(options, &OutputOptions::sourceOutputFile,
                                                       "> Error: No destination filename for sourcecode output.");
     if (const Refusal* refusal = RefusalOf(opened)) {
         return *refusal;

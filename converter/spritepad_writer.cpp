@@ -5,8 +5,8 @@
 Refused WriteSpritePadFile(const OutputOptions& options, const SpriteTable& table)
 {
     const Outcome<FileHandle> opened =
-        OpenOutputFile(options, options.spritePadFile, "> Error: No destination filename for spritepad output.",
-                       {{options.sourceOutputFile, "> Error: SpritePad file is the sourcecode file: "}});
+        OpenOutputFile(options, &OutputOptions::spritePadFile,
+                       "> Error: No destination filename for spritepad output.");
     if (const Refusal* refusal = RefusalOf(opened)) {
         return *refusal;
     }
