@@ -44,8 +44,8 @@ Outcome<std::vector<std::size_t>> ObjectOrder(MachineWord columns, MachineWord r
                         DecimalText(size.rows) + " cells."}};
     }
     std::vector<std::size_t> order;
-    if (size.columns == 1 && size.rows == 1) {
-        return order;
+    if (size.rows == 1) {
+        return order; // objects of one row of cells come in the order of cells
     }
     order.reserve(static_cast<std::size_t>(columns * rows)); // cells of the sheet
     for (MachineWord top = 0; top < rows; top += size.rows) {

@@ -22,6 +22,7 @@ struct ObjectSize {
 Outcome<ObjectSize> ReadObjectSize(const std::optional<Text>& given);
 
 // The cells of a sheet of these cell columns and rows in the order of the
-// files, as row-by-row cell numbers; empty for 1 x 1 (row by row). A sheet
+// files, as row-by-row cell numbers; empty for objects of one row (which
+// keep the order of cells). A sheet
 // that does not divide into whole objects is refused with a line.
 Outcome<std::vector<std::size_t>> ObjectOrder(MachineWord columns, MachineWord rows, const ObjectSize& size);
