@@ -286,6 +286,8 @@ CASES = [
     case("a folder is not a bitmap", CONVERT, [NOT_FOUND], {"a.bmp/inside": b"z"}),
     case("a missing bitmap", CONVERT, [NOT_FOUND]),
     case("a signature alone reads zeros", CONVERT, scan(0, 0) + NOT_MULTICOLOR, {"a.bmp": b"BM"}, stdin=b"\r\n"),
+    case("indexes 0 and 1 alone", CONVERT, scan(504, 1) + NOT_MULTICOLOR, {"a.bmp": bmp([[0, 1] * 12] * 21)},
+         stdin=b"\r\n"),
     case("a 24-bit picture", CONVERT, scan(1512, 1) + NOT_MULTICOLOR,
          {"a.bmp": bmp(width=24, height=21, bits=24, clr_used=0, pixels=b"\2" * 1512)}, stdin=b"\r\n", waits=True),
     case("bad colours, a line each in plane order", CONVERT + ["-e", "o.spr"],
@@ -662,6 +664,8 @@ CASES += [
          {"a.bmp": bmp(grid(6, 2))}, {"out.asm": crlf(source(sprites(6, 2)))}),
     case("-object 2x2 on 3 x 2 cells", CONVERT + ["-object", "2x2"], scan(3024) + [
         "> Error: The sheet's 3 x 2 cells do not make whole objects of 2 x 2 cells."], {"a.bmp": bmp(grid(3, 2))}),
+    case("-object 19x1 on 2 x 2 cells", CONVERT + ["-object", "19x1"], scan(2016) + [
+        "> Error: The sheet's 2 x 2 cells do not make whole objects of 19 x 1 cells."], SHEET),
 ] + [
     case("-object refuses " + size, CONVERT + ["-object", size], [OBJECT + size], SHEET)
     for size in ("2*2", "0x1", "1x0", "x2", "2x", "", "1234567890x1", "1x2x3", "-1x1")
