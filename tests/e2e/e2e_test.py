@@ -493,10 +493,6 @@ CASES += [
                                           [0x123456] + [PEPTO[c] for c in USED[1:]], trns=b"\0"), 8,
          recognised(PAINTED)[1:] + CLEARED),
 ] + [
-    # A transparent sheet without -bg: black, which no pixel uses, is its background, as -bg 0 makes it.
-    dict(c, name=c["name"] + ", without -bg", args=[a for a in c["args"] if a not in ("-bg", "0")] + ["-colors"])
-    for c in [twin("-bg alone implies -colors", png(CLEAR, 6), 32, recognised(PAINTED)[1:] + CLEARED)]
-] + [
     # Four colours and transparent pixels: no free background converts the cell, so black does, with a warning.
     case("PNG transparent, no free background converts it", ["-s", "a.png", "-e", "o.spr", "-b", "o.bin", "-colors"],
          scan(2016) + recognised([[0, 1, 2, 3]]) + ["> Transparent: 168 pixels, read as the background",

@@ -179,10 +179,9 @@ def label_problem(tool, listing, spr):
     """The labels of the symbol listing: the name and name_N at the sprites, name_count and the shared colours."""
     values = {m.group(1): int(m.group(2), 10 if tool == "64tass" else 16)
               for m in (re.search(SYMBOLS[tool], line) for line in listing.splitlines()) if m}
-    count = len(spr) // 64
-    wanted = {LABEL + "_count": count, LABEL + "_background": spr[0], LABEL + "_multicolor1": spr[1],
-              LABEL + "_multicolor2": spr[2]}
-    wanted.update({"%s_%d" % (LABEL, n): values.get(LABEL, -1) + 64 * n for n in range(count)})
+    wanted = dict({"%s_%d" % (LABEL, n): values.get(LABEL, -1) + 64 * n for n in range(len(spr) // 64)}, **{
+        LABEL + "_count": len(spr) // 64, LABEL + "_background": spr[0], LABEL + "_multicolor1": spr[1],
+        LABEL + "_multicolor2": spr[2]})
     found = {name: values.get(name) for name in wanted}
     return None if found == wanted and LABEL in values else "labels %r, wanted %r" % (found, wanted)
 

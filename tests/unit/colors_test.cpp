@@ -112,9 +112,7 @@ const ChoiceCase kChoiceCases[] = {
      {kNone}, {}},
     {"a transparent sheet: else the lowest free number", {"tttttttt00001111bbbbbbbb"}, {}, false, {2, 11, 0},
      {kNone}, {}},
-    {"a transparent sheet: no free background converts it", {"tttttttt0000111122223333"}, {}, false, {0, 1, 2},
-     {kNone}, {}, true},
-    // Black, first by pixels, loses the pairs of cyan beside transparent pixels; cyan as the background none.
+    // No free background converts it; black, first by pixels, loses the pairs of cyan beside transparent pixels.
     {"then the background that a transparent pixel beside loses nothing", {"00000000111122223t3t3t3t"}, {}, false,
      {3, 0, 1}, {kNone}, {}, true},
 };
