@@ -109,8 +109,9 @@ TEST(BasicWriter, AProgramThatEndsWhereItsSpritesStart)
     EXPECT_FALSE(WriteBasicFile(options, table));
     EXPECT_EQ(ListingBytes(memory.files.at(0).bytes), 16384 - 60 * 64 - 2049 - 28);
     table.cells[59].sprite.data[62] = 10;
-    EXPECT_EQ(WriteBasicFile(options, table).value_or(Refusal{}).lines, std::vector<Text>({"> Error: 60 sprites are too many for a BASIC listing: its program "
-                                                 "would reach 12544, where they start."}));
+    EXPECT_EQ(WriteBasicFile(options, table).value_or(Refusal{}).lines,
+              std::vector<Text>({"> Error: 60 sprites are too many for a BASIC listing: its program would reach 12544, "
+                                 "where they start."}));
 }
 
 } // namespace
