@@ -998,8 +998,7 @@ def read_back(test, files):
     holds its sprites."""
     if not test["exact"]:
         return []
-    spr, binary = files.pop("o.spr", b""), files.pop("o.bin", None)
-    picture = test["exact"]
+    spr, binary, picture = files.pop("o.spr", b""), files.pop("o.bin", None), test["exact"]
     problems = [] if binary == records(spr, True) else ["o.bin does not hold the sprites of o.spr"]
     return problems + ([] if drawn(spr, len(picture[0]), len(picture), test["order"]) == picture else [
         "o.spr loses pixels"])
