@@ -614,9 +614,8 @@ CASES += [
 
 PREVIEW = ["> Saving preview: p.png", "> ...done!", ""]
 # -mixed: a cell of the background and one colour whose pairs differ is a hires sprite, any other multicolour.
-MULTI = pairs((4, 0, 0), (2, 11, 11), (2, 2, 2), (2, 1, 1), (2, 0, 0))  # black, white and red shared, dark grey own
-FINE = [0, 7] * 6 + [7, 7, 0, 0] * 3  # yellow on black at full resolution
-MIXED = [MULTI + FINE] * 21
+# Black, white and red shared, dark grey the first cell's own; yellow on black at full resolution in the second.
+MIXED = [pairs((4, 0, 0), (2, 11, 11), (2, 2, 2), (2, 1, 1), (2, 0, 0)) + [0, 7] * 6 + [7, 7, 0, 0] * 3] * 21
 MIXED_CELLS = [(0, 0, [("........222233331111....", (0, 175, 80))] * 21),
                (24, 0, [(".1.1.1.1.1.111..11..11..", (85, 92, 204))] * 21)]
 # A third cell of dark grey, and red beside light blue: a red overlay (as few pixels as light blue, the lower
@@ -801,8 +800,10 @@ CASES += [
                        ("fastcall", RESERVED))
 ] + [
     dict(c, name=c["name"] + ", -label", args=c["args"] + ["-label", "s" * 32], out=dict(c["out"], **{
-        "out.asm": crlf(source(HIRES_CELLS, shared=(6,), lasts=[(7, "")] * 9, label="s" * 32))}))
-    for c in [named("-colors -hires, 8 bits")]
+        "out.asm": crlf(source(*form, label="s" * 32))}))  # an overlay pair's sprites keep their numbers
+    for name, form in (("-colors -hires, 8 bits", (HIRES_CELLS, "", False, (6,), [(7, "")] * 9)),
+                       ("-overlay, -bg and -mc fixed", (OVERLAID_CELLS, "", False, SHARED, OVERLAID_LASTS)))
+    for c in [named(name)]
 ]
 
 
