@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <bit>
+#include <functional>
 #include <map>
+#include <tuple>
 
 #include "c64_colors.hpp"
 #include "cell_size.hpp"
@@ -183,8 +185,23 @@ Verdict Judge(const CellColors& cell, const SharedColors& colors, const SpriteMo
     return {fits || color != kNoOverlay, color, color != kNoOverlay ? 0 : lost};
 }
 
-// Cells of the same colours convert alike: each kind is judged once.
-using CellKinds = std::map<CellColors, std::int64_t>;
+// Cells of the same colours convert alike: each kind is judged once. Kinds
+// are ordered field by field (not by a defaulted <=>, which some standard
+// libraries lack for std::array).
+auto Fields(const CellColors& cell)
+{
+    return std::tie(cell.read, cell.uniform, cell.partners, cell.pixels, cell.splitPairs, cell.besideTransparent,
+                    cell.all);
+}
+
+struct CellOrder {
+    bool operator()(const CellColors& first, const CellColors& second) const
+    {
+        return std::less<>{}(Fields(first), Fields(second));
+    }
+};
+
+using CellKinds = std::map<CellColors, std::int64_t, CellOrder>;
 
 CellKinds KindsOf(const SheetColors& sheet)
 {

@@ -63,7 +63,6 @@ struct CellColors {
     std::uint16_t splitPairs = 0;
     std::array<std::uint16_t, kTransparent> besideTransparent{};
     ColorSet all = 0; // -mixed: the colours of every column, transparent pixels left out
-    auto operator<=>(const CellColors&) const = default;
 };
 
 // Multicolour: a cell's split pairs, where the first is, and whether one of
