@@ -7,6 +7,8 @@
 #            (deps/fetch.sh unpacks it into deps/libspng-0.7.3), with the
 #            static zlib of libz-mingw-w64-dev, so that pixmold.exe stays one
 #            file.
+#   Web      libspng and zlib both compiled here from Debian's source
+#            (deps/fetch.sh unpacks zlib into deps/zlib-1.2.13).
 #
 # -DPIXMOLD_SPNG_FROM_SOURCE=ON compiles libspng from that source on Linux
 # too (with zlib1g-dev's zlib), with the program's compiler and C flags: the
@@ -16,7 +18,7 @@
 # alike: spng.h's version is checked here.
 set(PIXMOLD_SPNG_VERSION 0.7.3)
 option(PIXMOLD_SPNG_FROM_SOURCE "Compile libspng from deps/ instead of using Debian's libspng-dev (always on for Windows)" OFF)
-if(WIN32)
+if(WIN32 OR EMSCRIPTEN)
   set_property(CACHE PIXMOLD_SPNG_FROM_SOURCE PROPERTY VALUE ON)
 endif()
 set(PIXMOLD_SPNG_SOURCE_DIR "${PROJECT_SOURCE_DIR}/deps/libspng-${PIXMOLD_SPNG_VERSION}"
@@ -51,6 +53,23 @@ function(pixmold_check_spng_version header)
   message(STATUS "libspng ${version}: ${header}")
 endfunction()
 
+# zlib 1.2.13 from Debian's source (deps/fetch.sh), for the WebAssembly build,
+# which has no system zlib: its library files alone, as a static library.
+function(pixmold_zlib_from_source)
+  set(source "${PROJECT_SOURCE_DIR}/deps/zlib-1.2.13")
+  if(NOT EXISTS "${source}/zlib.h")
+    message(FATAL_ERROR "zlib source not found in ${source}: run deps/fetch.sh")
+  endif()
+  list(TRANSFORM pixmold_zlib_files PREPEND "${source}/" OUTPUT_VARIABLE files)
+  add_library(pixmold_zlib STATIC ${files})
+  target_compile_options(pixmold_zlib PRIVATE -w)
+  set(PIXMOLD_ZLIB_INCLUDE "${source}" PARENT_SCOPE)
+  set(PIXMOLD_ZLIB_LIBRARY pixmold_zlib PARENT_SCOPE)
+  message(STATUS "zlib 1.2.13: ${source}")
+endfunction()
+set(pixmold_zlib_files adler32.c compress.c crc32.c deflate.c gzclose.c gzlib.c gzread.c gzwrite.c infback.c
+    inffast.c inflate.c inftrees.c trees.c uncompr.c zutil.c)
+
 add_library(pixmold_spng INTERFACE)
 
 if(PIXMOLD_SPNG_FROM_SOURCE)
@@ -67,8 +86,12 @@ if(PIXMOLD_SPNG_FROM_SOURCE)
   else()
     set(zlib_names z)
   endif()
-  find_path(PIXMOLD_ZLIB_INCLUDE zlib.h)
-  find_library(PIXMOLD_ZLIB_LIBRARY NAMES ${zlib_names})
+  if(EMSCRIPTEN)
+    pixmold_zlib_from_source()
+  else()
+    find_path(PIXMOLD_ZLIB_INCLUDE zlib.h)
+    find_library(PIXMOLD_ZLIB_LIBRARY NAMES ${zlib_names})
+  endif()
   if(NOT PIXMOLD_ZLIB_INCLUDE OR NOT PIXMOLD_ZLIB_LIBRARY)
     message(FATAL_ERROR "zlib not found: apt-get install ${pixmold_zlib_package}")
   endif()
@@ -82,7 +105,7 @@ if(PIXMOLD_SPNG_FROM_SOURCE)
   target_include_directories(pixmold_spng_static SYSTEM PRIVATE "${PIXMOLD_ZLIB_INCLUDE}")
   # SPNG_STATIC: no dllimport in spng.h, for the library and its users.
   target_compile_definitions(pixmold_spng_static PUBLIC SPNG_STATIC)
-  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4 OR EMSCRIPTEN)
     # Its x86 SIMD code includes intrinsics headers that 32-bit gcc refuses
     # without -msse2, which C flags of one's own would drop; the plain C code
     # reads every PNG alike.
@@ -92,7 +115,7 @@ if(PIXMOLD_SPNG_FROM_SOURCE)
     target_compile_options(pixmold_spng_static PRIVATE -w)
   endif()
   target_link_libraries(pixmold_spng_static PUBLIC "${PIXMOLD_ZLIB_LIBRARY}")
-  if(NOT WIN32)
+  if(NOT WIN32 AND NOT EMSCRIPTEN)
     target_link_libraries(pixmold_spng_static PRIVATE m)
   endif()
   target_link_libraries(pixmold_spng INTERFACE pixmold_spng_static)

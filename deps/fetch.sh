@@ -1,33 +1,42 @@
 #!/usr/bin/env bash
-# Fetches the source of libspng 0.7.3, the PNG library that the Windows builds
-# (and Linux builds with -DPIXMOLD_SPNG_FROM_SOURCE=ON) compile into pixmold,
-# and unpacks it into deps/libspng-0.7.3 (git-ignored). Does nothing when that
-# folder is there already.
+# Fetches the sources that some builds compile into pixmold and unpacks them
+# here (git-ignored): libspng 0.7.3, the PNG library of the Windows, fuzz and
+# WebAssembly builds (and Linux builds with -DPIXMOLD_SPNG_FROM_SOURCE=ON), into
+# deps/libspng-0.7.3, and zlib 1.2.13, beneath it in the WebAssembly build,
+# into deps/zlib-1.2.13. A source already there is left as it is.
 #
-# The source is Debian 12's package libspng, fetched by name with
+# Each is Debian 12's source package, fetched by name with
 # `apt-get source --download-only` from deps/debian-sources.sources alone: the
 # package lists and the download stay in a temporary folder, and the machine's
 # apt sources and lists are neither read nor changed. apt checks the files
 # against the signed index; the upstream tarball is then checked against its
-# known SHA-256 and unpacked (Debian's own changes patch no source file).
+# known SHA-256 and unpacked (Debian's own changes patch no library source:
+# zlib's touch only its build files and minizip).
 #
 # Needs apt-get, the Debian archive keyring (debian-archive-keyring) and the
 # network; works as root or as any user, without standard input.
 set -euo pipefail
 deps=$(cd "$(dirname "$0")" && pwd)
-version=0.7.3
-tarball="libspng_$version.orig.tar.gz"
-sha256=a50cadbe808ffda1a7fab17d145f52a23b163f34b3eb3696c7ecb5a52340fc1d
-target="$deps/libspng-$version"
 say() { echo "deps/fetch.sh: $*"; }
 fail() { echo "deps/fetch.sh: $*" >&2; exit 1; }
 
-if [ -f "$target/spng/spng.c" ] && [ -f "$target/spng/spng.h" ] && [ -f "$target/LICENSE" ]; then
-  say "libspng $version source already in $target, nothing to do"
-  exit 0
-fi
+# package version tarball sha256 folder-in-tarball file-that-shows-it-whole
+sources=(
+  "libspng 0.7.3 libspng_0.7.3.orig.tar.gz a50cadbe808ffda1a7fab17d145f52a23b163f34b3eb3696c7ecb5a52340fc1d libspng-0.7.3 spng/spng.c"
+  "zlib 1.2.13 zlib_1.2.13.dfsg.orig.tar.bz2 71feb7947e3c00ef125f83b79a4e529bde31171e5babe48b391f06758d1ab0a1 zlib-1.2.13.dfsg inflate.c"
+)
+wanted=()
+for entry in "${sources[@]}"; do
+  read -r package version _ _ _ whole <<<"$entry"
+  if [ -f "$deps/$package-$version/$whole" ] && [ -f "$deps/$package-$version/LICENSE" ]; then
+    say "$package $version source already in $deps/$package-$version, nothing to do"
+  else
+    wanted+=("$entry")
+  fi
+done
+[ ${#wanted[@]} -eq 0 ] && exit 0
 [ -w "$deps" ] || fail "$deps is not writable"
-command -v apt-get >/dev/null || fail "apt-get not found: the libspng source is fetched from Debian with apt-get"
+command -v apt-get >/dev/null || fail "apt-get not found: the sources are fetched from Debian with apt-get"
 keyring=$(sed -n 's/^Signed-By: *//p' "$deps/debian-sources.sources")
 [ -f "$keyring" ] || fail "$keyring not found: apt-get install debian-archive-keyring"
 
@@ -46,18 +55,23 @@ apt=(apt-get -q
 
 say "reading the package lists of deps/debian-sources.sources"
 "${apt[@]}" --error-on=any update </dev/null
-say "fetching Debian's source package libspng"
-(cd "$work/download" && "${apt[@]}" source --download-only libspng </dev/null)
-[ -f "$work/download/$tarball" ] \
-  || fail "Debian's libspng source holds no $tarball (another libspng version?): $(ls "$work/download")"
-echo "$sha256  $work/download/$tarball" | sha256sum --check --quiet \
-  || fail "$tarball is not the one pixmold was built with (SHA-256 $sha256)"
-
-# Unpacked beside its final place, then renamed, so that an interrupted run
-# never leaves a folder that looks complete.
-staging=$(mktemp -d "$deps/.fetch.XXXXXX")
-tar -xzf "$work/download/$tarball" -C "$staging" --no-same-owner --no-same-permissions
-[ -f "$staging/libspng-$version/spng/spng.c" ] || fail "$tarball holds no libspng-$version/spng/spng.c"
-rm -rf "$target"
-mv "$staging/libspng-$version" "$target"
-say "unpacked $tarball (checked by apt and by its SHA-256) into $target"
+for entry in "${wanted[@]}"; do
+  read -r package version tarball sha256 folder whole <<<"$entry"
+  target="$deps/$package-$version"
+  say "fetching Debian's source package $package"
+  (cd "$work/download" && "${apt[@]}" source --download-only "$package" </dev/null)
+  [ -f "$work/download/$tarball" ] \
+    || fail "Debian's $package source holds no $tarball (another version?): $(ls "$work/download")"
+  echo "$sha256  $work/download/$tarball" | sha256sum --check --quiet \
+    || fail "$tarball is not the one pixmold was built with (SHA-256 $sha256)"
+  # Unpacked beside its final place, then renamed, so that an interrupted run
+  # never leaves a folder that looks complete.
+  staging=$(mktemp -d "$deps/.fetch.XXXXXX")
+  tar -xf "$work/download/$tarball" -C "$staging" --no-same-owner --no-same-permissions
+  [ -f "$staging/$folder/$whole" ] || fail "$tarball holds no $folder/$whole"
+  rm -rf "$target"
+  mv "$staging/$folder" "$target"
+  rm -rf "$staging"
+  staging=""
+  say "unpacked $tarball (checked by apt and by its SHA-256) into $target"
+done

@@ -926,9 +926,11 @@ def run_case(options, test):
             test["setup"](folder)
         expected_files = dict(folder_contents(folder), **test["out"], **written_by(options, test))
         program = options.program
-        if test["blank_folder"]:
+        if test["blank_folder"]:  # pixmold.js with its pixmold.wasm
             os.makedirs(os.path.join(folder, "my tools"))
-            program = shutil.copy(program, os.path.join(folder, "my tools"))
+            for companion in [program] + [program[:-3] + ".wasm"] * program.endswith(".js"):
+                shutil.copy(companion, os.path.join(folder, "my tools"))
+            program = os.path.join(folder, "my tools", os.path.basename(program))
         with tempfile.TemporaryFile() as console:
             reader = subprocess.PIPE if test["stdin"] is not None else os.open(folder, os.O_RDONLY)  # unreadable
             process = subprocess.Popen(options.emulator_word + [program] + test["args"], cwd=folder, stdin=reader,
@@ -957,8 +959,7 @@ def run_case(options, test):
             console.seek(0)
             stdout = console.read() if test["to_file"] else seen + stdout
         if test["blank_folder"]:
-            os.remove(program)
-            os.rmdir(os.path.dirname(program))
+            shutil.rmtree(os.path.dirname(program))
         files = folder_contents(folder)
         problems = (previewed(test, files) if test["preview"] else []) + listed(files) + read_back(test, files)
     problems += ([] if waited else ["ended without waiting for a line"]) + ["%s is open during the wait" % name
