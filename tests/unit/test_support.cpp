@@ -10,6 +10,7 @@
 #if defined(_WIN32)
 #include <windows.h>
 #else
+#include <fcntl.h>
 #include <unistd.h>
 #endif
 
@@ -49,12 +50,17 @@ void RedirectStandardInput(const std::string& bytes)
     CloseHandle(writeEnd);
     SetStdHandle(STD_INPUT_HANDLE, readEnd);
 #else
-    int ends[2];
-    if (pipe(ends) == 0 && write(ends[1], bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size())) {
-        close(ends[1]);
-        dup2(ends[0], 0);
-        close(ends[0]);
+    // A file rather than a pipe: emscripten's C library (the Node build) puts a
+    // file in another's place by opening it again by name, with its flags.
+    char name[] = "/tmp/pixmold-input-XXXXXX";
+    const int written = mkstemp(name);
+    if (written >= 0 && write(written, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size())) {
+        const int file = open(name, O_RDONLY);
+        dup2(file, 0);
+        close(file);
     }
+    close(written);
+    unlink(name);
 #endif
     OpenConsoleSession(Text()); // picks up the new standard input
 }
