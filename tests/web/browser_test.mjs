@@ -14,20 +14,15 @@ import fs from "node:fs";
 import http from "node:http";
 import os from "node:os";
 import path from "node:path";
-import { fileURLToPath } from "node:url";
 
-const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), "../..");
-const option = (name) => process.argv[process.argv.indexOf(name) + 1];
-const pageFolder = path.resolve(option("--page"));
-const program = path.resolve(option("--program"));
-const browserPath = "/usr/bin/chromium";
+const option = (name) => path.resolve(process.argv[process.argv.indexOf(name) + 1]);
+const [pageFolder, program, chromium] = [option("--page"), option("--program"), "/usr/bin/chromium"];
 const work = fs.mkdtempSync(path.join(os.tmpdir(), "pixmold-browser-"));
-const WORKED = ["-s", "colors.png", "-d", "colors.asm", "-e", "colors.spr", "-b", "colors.bin", "-preview",
-  "colors-preview.png", "-colors"];
-const SECONDS = 20_000;
+const WORKED = "-s colors.png -d colors.asm -e colors.spr -b colors.bin -preview colors-preview.png -colors".split(" ");
+const wait = { timeout: 20_000 };
 
 async function puppeteerOrSkip() {
-  const missing = [[browserPath, "chromium (apt-get install chromium)"], [program, "the native program"]]
+  const missing = [[chromium, "chromium (apt-get install chromium)"], [program, "native program"]]
     .filter(([file]) => !fs.existsSync(file)).map(([, what]) => what);
   const puppeteer = await import("puppeteer-core").catch(() => missing.push("puppeteer-core (npm ci)"));
   if (missing.length > 0) {
@@ -49,39 +44,37 @@ function serve(folder) {
   return new Promise((resolve) => server.listen(0, "127.0.0.1", () => resolve(server)));
 }
 
-// The native program's console and files for these words, in a folder of their own.
+// The native program's console (after the banner, whose version tells 32 from
+// 64 bits) and files for these words, the sheet renamed as they name it.
 function nativeRun(words, sheet) {
   const folder = fs.mkdtempSync(path.join(work, "native-"));
   fs.copyFileSync(sheet, path.join(folder, words[1]));
   const console = execFileSync(program, words, { cwd: folder, encoding: "latin1" });
   fs.rmSync(path.join(folder, words[1]));
   const files = Object.fromEntries(fs.readdirSync(folder).map((name) => [name, fs.readFileSync(path.join(folder, name))]));
-  // The banner's version tells 32 from 64 bits (WebAssembly is 32): the lines after it count.
   return { console: console.replace(/\r\n$/, "").split("\r\n").slice(1), files };
 }
 
 async function convert(page, sheet, status) {
   await (await page.$("#sheet")).uploadFile(sheet);
-  await page.waitForFunction(() => !document.querySelector("#convert").disabled, { timeout: SECONDS });
+  await page.waitForFunction(() => !document.querySelector("#convert").disabled, wait);
   await page.click("#convert");
-  await page.waitForFunction((text) => document.querySelector("#status").textContent === text,
-    { timeout: SECONDS }, status);
+  await page.waitForFunction((text) => document.querySelector("#status").textContent === text, wait, status);
   return page.evaluate(() => ({
     command: document.querySelector("#command").textContent,
     console: document.querySelector("#console").textContent.split("\n").slice(1),
-    downloads: [...document.querySelectorAll("#downloads a")].map((link) => link.download),
+    downloads: [...document.querySelectorAll("#downloads a")].map((link) => link.download).sort(),
   }));
 }
 
-// Clicks every download link and waits for the files to arrive in folder.
+// Clicks every download link and reads the files once all have arrived.
 async function download(page, folder, names) {
   for (const name of names) {
     await page.click(`#downloads a[download="${name}"]`);
   }
-  const arrived = () => names.every((name) => fs.existsSync(path.join(folder, name)))
-    && !fs.readdirSync(folder).some((name) => name.endsWith(".crdownload"));
+  const arrived = () => fs.existsSync(folder) && fs.readdirSync(folder).sort().join() === names.join();
   for (let waited = 0; !arrived(); waited += 100) {
-    assert.ok(waited < SECONDS, `downloads missing: ${names.filter((name) => !fs.existsSync(path.join(folder, name)))}`);
+    assert.ok(waited < wait.timeout, `downloads: ${fs.existsSync(folder) && fs.readdirSync(folder)}`);
     await new Promise((resolve) => setTimeout(resolve, 100));
   }
   return Object.fromEntries(names.map((name) => [name, fs.readFileSync(path.join(folder, name))]));
@@ -93,65 +86,54 @@ function canvasMatches(page, png) {
     const image = new Image();
     image.src = `data:image/png;base64,${base64}`;
     await image.decode();
-    const shown = document.querySelector("#preview");
-    const drawn = new OffscreenCanvas(image.width, image.height).getContext("2d");
-    drawn.drawImage(image, 0, 0);
-    const pixels = (context) => Array.from(context.getImageData(0, 0, image.width, image.height).data);
-    return shown.width === image.width && shown.height === image.height
-      && pixels(shown.getContext("2d")).join() === pixels(drawn).join();
+    const [shown, drawn] = [document.querySelector("#preview"), new OffscreenCanvas(image.width, image.height)];
+    drawn.getContext("2d").drawImage(image, 0, 0);
+    const pixels = (canvas) => canvas.getContext("2d").getImageData(0, 0, image.width, image.height).data.join();
+    return shown.width === image.width && shown.height === image.height && pixels(shown) === pixels(drawn);
   }, png.toString("base64"));
 }
 
-async function main() {
-  const puppeteer = await puppeteerOrSkip();
-  const server = await serve(pageFolder);
-  const browser = await puppeteer.launch({
-    executablePath: browserPath, headless: true, userDataDir: path.join(work, "profile"),
-    args: ["--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run", "--disable-background-networking",
-      "--disable-component-update", "--disable-sync"],
-  });
+const puppeteer = await puppeteerOrSkip();
+const server = await serve(pageFolder);
+const browser = await puppeteer.launch({ executablePath: chromium, headless: true, userDataDir: path.join(work, "p"),
+  args: ["--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run", "--disable-background-networking",
+    "--disable-component-update", "--disable-sync"] });
+try {
   const errors = [];
-  try {
-    const page = await browser.newPage();
-    page.on("console", (message) => message.type() === "error" && errors.push(message.text()));
-    page.on("pageerror", (error) => errors.push(String(error)));
-    const downloads = path.join(work, "downloads");
-    const session = await page.createCDPSession();
-    await session.send("Browser.setDownloadBehavior", { behavior: "allow", downloadPath: downloads });
-    await page.goto(`http://127.0.0.1:${server.address().port}/index.html`);
+  const page = await browser.newPage();
+  page.on("console", (message) => message.type() === "error" && errors.push(message.text()));
+  page.on("pageerror", (error) => errors.push(String(error)));
+  const downloads = path.join(work, "downloads");
+  const session = await page.createCDPSession();
+  await session.send("Browser.setDownloadBehavior", { behavior: "allow", downloadPath: downloads });
+  await page.goto(`http://127.0.0.1:${server.address().port}/index.html`);
 
-    const colors = path.join(work, "colors.png");
-    fs.copyFileSync(path.join(root, "examples/colors.png"), colors);
-    await page.click("#colors");
-    const native = nativeRun(WORKED, colors);
-    const shown = await convert(page, colors, "Done.");
-    assert.equal(shown.command, `pixmold ${WORKED.join(" ")}`);
-    assert.deepEqual(shown.console, native.console);
-    assert.deepEqual(shown.downloads.toSorted(), Object.keys(native.files).toSorted());
-    assert.deepEqual(await download(page, downloads, shown.downloads), native.files);
-    assert.ok(await canvasMatches(page, native.files["colors-preview.png"]), "the preview canvas differs");
+  const colors = path.join(work, "colors.png");
+  fs.copyFileSync(path.join(import.meta.dirname, "../../examples/colors.png"), colors);
+  await page.click("#colors");
+  const native = nativeRun(WORKED, colors);
+  const shown = await convert(page, colors, "Done.");
+  assert.equal(shown.command, `pixmold ${WORKED.join(" ")}`);
+  assert.deepEqual(shown.console, native.console);
+  assert.deepEqual(shown.downloads, Object.keys(native.files).sort());
+  assert.deepEqual(await download(page, downloads, shown.downloads), native.files);
+  assert.ok(await canvasMatches(page, native.files["colors-preview.png"]), "the preview canvas differs");
 
-    // One byte of the compressed image data changed.
-    const damaged = path.join(work, "damaged.png");
-    const bytes = fs.readFileSync(colors);
-    bytes[bytes.indexOf("IDAT") + 10] ^= 0xff;
-    fs.writeFileSync(damaged, bytes);
-    const refused = await convert(page, damaged, "Nothing was written: see the console.");
-    const words = ["-s", "damaged.png", ...WORKED.slice(2).map((word) => word.replace("colors.", "damaged."))];
-    assert.deepEqual(refused.console, nativeRun(words.map((word) => word.replace("colors-", "damaged-")), damaged).console);
-    assert.ok(refused.console.includes("> Error: PNG file is damaged: its compressed picture data is broken."));
-    assert.deepEqual(refused.downloads, []);
+  const damaged = path.join(work, "damaged.png"); // one byte of the compressed picture changed
+  const bytes = fs.readFileSync(colors);
+  bytes[bytes.indexOf("IDAT") + 10] ^= 0xff;
+  fs.writeFileSync(damaged, bytes);
+  const refused = await convert(page, damaged, "Nothing was written: see the console.");
+  assert.deepEqual(refused.console, nativeRun(WORKED.map((word) => word.replace(/^colors/, "damaged")), damaged).console);
+  assert.ok(refused.console.includes("> Error: PNG file is damaged: its compressed picture data is broken."));
+  assert.deepEqual(refused.downloads, []);
 
-    const again = await convert(page, colors, "Done.");
-    assert.deepEqual(again.console, native.console);
-    assert.equal(again.downloads.length, 4);
-    assert.deepEqual(errors, []);
-    console.log("the page converts as the native program does");
-  } finally {
-    await browser.close();
-    server.close();
-    fs.rmSync(work, { recursive: true, force: true });
-  }
+  const again = await convert(page, colors, "Done.");
+  assert.deepEqual([again.console, again.downloads], [native.console, shown.downloads]);
+  assert.deepEqual(errors, []);
+  console.log("the page converts as the native program does");
+} finally {
+  await browser.close();
+  server.close();
+  fs.rmSync(work, { recursive: true, force: true });
 }
-
-await main();

@@ -1,5 +1,6 @@
-// The page's entry (worker.js): one conversion in memory, without a process,
-// for the parameters a command line would give and the files they name.
+// The entry of the page (web/worker.js): one conversion in memory, without a
+// process, for the parameters a command line would give and the files they
+// name.
 #include <emscripten/bind.h>
 
 #include <utility>
