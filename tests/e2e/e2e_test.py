@@ -199,10 +199,12 @@ CASES = [
     case("-p alone waits after the usage text", ["-p"], USAGE + [WAIT], stdin=b"\r\n", waits=True),
     case("a quoted empty parameter ends the options", ["-p", "", "-s", "a.bmp"], USAGE + [WAIT], SHEET),
     case("an empty parameter after -s ends before -d", ["-s", "a.bmp", "", "-d", "out.asm"],
-         scan(2016, 4) + [NO_SOURCE_NAME], SHEET), case("256 counted options wrap to none", ["-v"] * 256, USAGE),
+         scan(2016, 4) + [NO_SOURCE_NAME], SHEET),
+    case("256 counted options wrap to none", ["-v"] * 256, USAGE),
     case("257 counted options count one", ["-v"] * 257, WRONG_TYPE),
     case("unknown options are not counted", ["-H", "-S", "/?", "picture.bmp", "-HEX", "-p"], USAGE + [WAIT]),
-    case("-h", ["-h"], USAGE), case("-?", ["-?"], USAGE),
+    case("-h", ["-h"], USAGE),
+    case("-?", ["-?"], USAGE),
     case("-help over a conversion", CONVERT + ["-help"], USAGE, SHEET),
     case("credits", ["-7305"], "credits", stdin=b"\r\n", waits=True),
     case("a closed terminal ends the wait", ["-p"], USAGE + [WAIT], waits=True, hangup=True, only="linux"),
@@ -272,7 +274,8 @@ CASES = [
     case("a missing bitmap", CONVERT, [NOT_FOUND]),
     case("a signature alone reads zeros", CONVERT, scan(0, 0) + NOT_MULTICOLOR, {"a.bmp": b"BM"}, stdin=b"\r\n"),
     case("indexes 0 and 1 alone", CONVERT, scan(504, 1) + NOT_MULTICOLOR, {"a.bmp": bmp([[0, 1] * 12] * 21)},
-         stdin=b"\r\n"), case("a 24-bit picture", CONVERT, scan(1512, 1) + NOT_MULTICOLOR,
+         stdin=b"\r\n"),
+    case("a 24-bit picture", CONVERT, scan(1512, 1) + NOT_MULTICOLOR,
          {"a.bmp": bmp(width=24, height=21, bits=24, clr_used=0, pixels=b"\2" * 1512)}, stdin=b"\r\n", waits=True),
     case("bad colours, a line each in plane order", CONVERT + ["-e", "o.spr"],
          scan(2016) + ["> Error: Color 4 found on index $00000 | (X0,Y0)",
@@ -300,7 +303,8 @@ CASES = [
          DONE + ["> Error: Unable to create file: no/o.spr"], SHEET, {"out.asm": ASM}),
     case("source file on a full disk", ["-s", "a.bmp", "-d", "/dev/full", "-e", "o.spr"],
          scan(2016, 4) + ["> writing data to file: /dev/full", "> Error: Unable to write file: /dev/full"],
-         SHEET, only="linux"), case("source file on a full disk with -v", ["-v", "-s", "a.bmp", "-d", "/dev/full"],
+         SHEET, only="linux"),
+    case("source file on a full disk with -v", ["-v", "-s", "a.bmp", "-d", "/dev/full"],
          scan(2016) + echo(source(S48)) + ["> Error: Unable to write file: /dev/full"], SHEET, only="linux"),
     case("SpritePad file on a full disk", CONVERT + ["-e", "/dev/full"],
          DONE + ["> Error: Unable to write file: /dev/full"], SHEET, {"out.asm": ASM}, only="linux"),
@@ -318,7 +322,8 @@ CASES = [
          scan(2016, 4) + [IS_SOURCE + "l.asm"], SHEET, only="linux",
          setup=lambda folder: os.symlink("a.bmp", os.path.join(folder, "l.asm"))),
     case("SpritePad file is the source", CONVERT + ["-e", "./a.bmp"], DONE + [IS_SOURCE + "./a.bmp"], SHEET,
-         {"out.asm": ASM}), case("SpritePad file is the source file", CONVERT + ["-e", "./out.asm"],
+         {"out.asm": ASM}),
+    case("SpritePad file is the source file", CONVERT + ["-e", "./out.asm"],
          DONE + ["> Error: SpritePad file is the sourcecode file: ./out.asm"], SHEET, {"out.asm": ASM}),
     converts("top-down rows", CONVERT, bmp(grid(2, 2), top_down=True)),
     converts("a 108-byte info header", CONVERT, bmp(grid(2, 2), info_size=108)),
@@ -339,7 +344,8 @@ CASES = [
         ("24 bits, top-down", [], sheet(PAINTED, bits=24, top_down=True), PEPTO, ("", False)),
         ("32 bits", [], sheet(PAINTED, bits=32), PEPTO, ("", False)),
         ("32 bits as bit fields", [], sheet(PAINTED, bits=32, compression=3, masks=struct.pack("<3I", *MASKS)),
-         PEPTO, ("", False)), ("32 bits as bit fields, 124-byte info header", ["-ca65"], sheet(
+         PEPTO, ("", False)),
+        ("32 bits as bit fields, 124-byte info header", ["-ca65"], sheet(
             PAINTED, bits=32, compression=3, info_size=124, masks=struct.pack("<3I", *MASKS)), PEPTO, ("-ca65", 0)),
         ("colours halfway between two palettes, 24 bits", [], sheet(PAINTED, HALFWAY, bits=24), HALFWAY, ("", 0)),
         ("a palette without pure black, padded with black", [], sheet(PAINTED, OTHERS[1], ORDER, rgb=[0] * 240),
@@ -684,7 +690,8 @@ CASES += [
         ("over the SpritePad file", CONVERT + ["-e", "o.spr", "-b", "o.spr"], DONE + saved("o.spr") + [
             "> Error: Binary file is the SpritePad file: o.spr"], {"out.asm": ASM, "o.spr": SPR}),
         ("as the last parameter", CONVERT + ["-b"], DONE + ["> Error: No destination filename for binary output."],
-         {"out.asm": ASM}), ("in a missing folder", ["-s", "a.bmp", "-b", "no/o.bin"], scan(2016, 4) + [
+         {"out.asm": ASM}),
+        ("in a missing folder", ["-s", "a.bmp", "-b", "no/o.bin"], scan(2016, 4) + [
             "> Error: Unable to create file: no/o.bin"], {}))
 ] + [case("-b on a full disk", ["-s", "a.bmp", "-b", "/dev/full"], scan(2016, 4) + [
     "> Error: Unable to write file: /dev/full"], SHEET, only="linux")]
@@ -718,7 +725,8 @@ CASES += [
     case("-prg without -d", ["-s", "a.bmp", "-prg", "o.prg"], scan(2016, 4) + program(0x2000), SHEET,
          {"o.prg": b"\0\x20" + BIN}),
     case("-prg ending at $FFFF", PRG_ARGS + ["$ff00"], scan(2016, 4) + program(0xFF00), SHEET,
-         {"o.prg": b"\0\xff" + BIN}), case("-prg past $FFFF", PRG_ARGS + ["65344"], scan(2016, 4) + [
+         {"o.prg": b"\0\xff" + BIN}),
+    case("-prg past $FFFF", PRG_ARGS + ["65344"], scan(2016, 4) + [
         "> Error: 4 sprites (256 bytes) at $FF40 end past $FFFF; -addr $FF00 is the highest for them."], SHEET),
     case("-prg of more sprites than the C64 holds", PRG_ARGS + ["0"], scan(516600, 1025) + [
         "> Error: 1025 sprites (65600 bytes) do not fit the C64's 65536 bytes."], {"a.bmp": bmp(grid(41, 25))}),

@@ -25,34 +25,33 @@ async function puppeteerOrSkip() {
   const missing = [[chromium, "chromium (apt-get install chromium)"], [program, "native program"]]
     .filter(([file]) => !fs.existsSync(file)).map(([, what]) => what);
   const puppeteer = await import("puppeteer-core").catch(() => missing.push("puppeteer-core (npm ci)"));
-  if (missing.length > 0) {
-    console.log(`skipped: no ${missing.join(", no ")}`);
-    process.exit(process.env.PIXMOLD_REQUIRE_TOOLS === "1" ? 1 : 77);
+  if (missing.length === 0) {
+    return puppeteer.default;
   }
-  return puppeteer.default;
+  console.log(`skipped: no ${missing.join(", no ")}`);
+  process.exit(process.env.PIXMOLD_REQUIRE_TOOLS === "1" ? 1 : 77);
 }
 
+// The page's folder over HTTP, as any static host serves it.
 function serve(folder) {
   const types = { ".html": "text/html", ".js": "text/javascript", ".css": "text/css", ".wasm": "application/wasm" };
-  const server = http.createServer((request, response) => {
-    const file = path.join(folder, path.normalize(new URL(request.url, "http://x").pathname));
-    fs.readFile(file, (error, bytes) => {
-      response.writeHead(error ? 404 : 200, { "Content-Type": types[path.extname(file)] || "text/plain" });
-      response.end(error ? "" : bytes);
-    });
-  });
+  const server = http.createServer(({ url }, response) => fs.readFile(path.join(folder, path.normalize(url)),
+    (error, bytes) => response.writeHead(error ? 404 : 200, { "Content-Type": types[path.extname(url)] }).end(bytes)));
   return new Promise((resolve) => server.listen(0, "127.0.0.1", () => resolve(server)));
 }
 
+const filesOf = (folder, names = fs.readdirSync(folder)) =>
+  Object.fromEntries(names.map((name) => [name, fs.readFileSync(path.join(folder, name))]));
+
 // The native program's console (after the banner, whose version tells 32 from
-// 64 bits) and files for these words, the sheet renamed as they name it.
-function nativeRun(words, sheet) {
+// 64 bits) and files for the worked example's words, its names begun with stem.
+function nativeRun(stem, sheet) {
   const folder = fs.mkdtempSync(path.join(work, "native-"));
+  const words = WORKED.map((word) => word.replace(/^colors/, stem));
   fs.copyFileSync(sheet, path.join(folder, words[1]));
   const console = execFileSync(program, words, { cwd: folder, encoding: "latin1" });
   fs.rmSync(path.join(folder, words[1]));
-  const files = Object.fromEntries(fs.readdirSync(folder).map((name) => [name, fs.readFileSync(path.join(folder, name))]));
-  return { console: console.replace(/\r\n$/, "").split("\r\n").slice(1), files };
+  return { console: console.replace(/\r\n$/, "").split("\r\n").slice(1), files: filesOf(folder) };
 }
 
 async function convert(page, sheet, status) {
@@ -72,19 +71,17 @@ async function download(page, folder, names) {
   for (const name of names) {
     await page.click(`#downloads a[download="${name}"]`);
   }
-  const arrived = () => fs.existsSync(folder) && fs.readdirSync(folder).sort().join() === names.join();
-  for (let waited = 0; !arrived(); waited += 100) {
+  for (let waited = 0; !fs.existsSync(folder) || fs.readdirSync(folder).sort().join() !== names.join(); waited += 100) {
     assert.ok(waited < wait.timeout, `downloads: ${fs.existsSync(folder) && fs.readdirSync(folder)}`);
     await new Promise((resolve) => setTimeout(resolve, 100));
   }
-  return Object.fromEntries(names.map((name) => [name, fs.readFileSync(path.join(folder, name))]));
+  return filesOf(folder, names);
 }
 
 // The preview canvas's pixels against the native PNG, decoded by the browser's <img>.
 function canvasMatches(page, png) {
   return page.evaluate(async (base64) => {
-    const image = new Image();
-    image.src = `data:image/png;base64,${base64}`;
+    const image = Object.assign(new Image(), { src: `data:image/png;base64,${base64}` });
     await image.decode();
     const [shown, drawn] = [document.querySelector("#preview"), new OffscreenCanvas(image.width, image.height)];
     drawn.getContext("2d").drawImage(image, 0, 0);
@@ -99,34 +96,29 @@ const browser = await puppeteer.launch({ executablePath: chromium, headless: tru
   args: ["--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run", "--disable-background-networking",
     "--disable-component-update", "--disable-sync"] });
 try {
-  const errors = [];
-  const page = await browser.newPage();
+  const [errors, page] = [[], await browser.newPage()];
   page.on("console", (message) => message.type() === "error" && errors.push(message.text()));
   page.on("pageerror", (error) => errors.push(String(error)));
-  const downloads = path.join(work, "downloads");
-  const session = await page.createCDPSession();
-  await session.send("Browser.setDownloadBehavior", { behavior: "allow", downloadPath: downloads });
+  const [cdp, downloads] = [await page.createCDPSession(), path.join(work, "downloads")];
+  await cdp.send("Browser.setDownloadBehavior", { behavior: "allow", downloadPath: downloads });
   await page.goto(`http://127.0.0.1:${server.address().port}/index.html`);
 
   const colors = path.join(work, "colors.png");
   fs.copyFileSync(path.join(import.meta.dirname, "../../examples/colors.png"), colors);
-  await page.click("#colors");
-  const native = nativeRun(WORKED, colors);
+  const native = nativeRun("colors", colors);
+  await page.click("#colors"); // the options of the README's worked example: -colors
   const shown = await convert(page, colors, "Done.");
-  assert.equal(shown.command, `pixmold ${WORKED.join(" ")}`);
-  assert.deepEqual(shown.console, native.console);
-  assert.deepEqual(shown.downloads, Object.keys(native.files).sort());
+  assert.deepEqual([shown.command, shown.console], [`pixmold ${WORKED.join(" ")}`, native.console]);
   assert.deepEqual(await download(page, downloads, shown.downloads), native.files);
   assert.ok(await canvasMatches(page, native.files["colors-preview.png"]), "the preview canvas differs");
 
-  const damaged = path.join(work, "damaged.png"); // one byte of the compressed picture changed
-  const bytes = fs.readFileSync(colors);
-  bytes[bytes.indexOf("IDAT") + 10] ^= 0xff;
+  const [damaged, bytes] = [path.join(work, "damaged.png"), fs.readFileSync(colors)];
+  bytes[bytes.indexOf("IDAT") + 10] ^= 0xff; // one byte of the compressed picture changed
   fs.writeFileSync(damaged, bytes);
   const refused = await convert(page, damaged, "Nothing was written: see the console.");
-  assert.deepEqual(refused.console, nativeRun(WORKED.map((word) => word.replace(/^colors/, "damaged")), damaged).console);
-  assert.ok(refused.console.includes("> Error: PNG file is damaged: its compressed picture data is broken."));
-  assert.deepEqual(refused.downloads, []);
+  assert.deepEqual(refused.console, nativeRun("damaged", damaged).console);
+  assert.ok(refused.console.includes("> Error: PNG file is damaged: its compressed picture data is broken.")
+    && refused.downloads.length === 0);
 
   const again = await convert(page, colors, "Done.");
   assert.deepEqual([again.console, again.downloads], [native.console, shown.downloads]);
