@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Fuzzes the real pixmold program with AFL++ for about two minutes: builds it
+# Fuzzes the real pixmold program with AFL++ for about a minute: builds it
 # with afl-clang-fast, AddressSanitizer and UndefinedBehaviorSanitizer in
 # build/afl (libspng compiled from its source with the same flags), writes
 # the seed sheets and the dictionary (tests/fuzz/make_seeds.py), adds the
@@ -14,7 +14,7 @@
 # at a time; afl-fuzz then starts without calibrating them
 # (AFL_NO_STARTUP_CALIBRATION), so the whole step stays within minutes.
 #
-#   PIXMOLD_FUZZ_SECONDS    fuzzing time (default 120)
+#   PIXMOLD_FUZZ_SECONDS    fuzzing time (default 60)
 #   PIXMOLD_FUZZ_INSTANCES  the instances to run, by name (default all seven)
 #   PIXMOLD_FUZZ_KEEP       keep the campaign's folder (its queues) when set
 #   PIXMOLD_FUZZ_PLAIN      instances that run a build without sanitizers
@@ -24,7 +24,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build/afl"
-seconds=${PIXMOLD_FUZZ_SECONDS:-120}
+seconds=${PIXMOLD_FUZZ_SECONDS:-60}
 command -v afl-clang-fast++ >/dev/null || { echo "fuzz.sh: afl-clang-fast++ not found (Debian package afl++)" >&2; exit 1; }
 
 sanitizers="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"

@@ -2,9 +2,9 @@
 # Builds the sanitize presets (AddressSanitizer and UndefinedBehaviorSanitizer:
 # build/sanitize on x86-64, build/sanitize-x86 with clang -m32 and libspng
 # compiled with them) and runs the whole test suite under each: unit tests
-# and every end-to-end test. Then every kept fuzz input runs once through the
-# 32-bit program, which no fuzz instance is (AFL++ has no 32-bit runtime
-# here). A sanitizer report ends the program with a non-zero code and text on
+# and every end-to-end test. Then every fourth kept fuzz input (by name) runs
+# once through the 32-bit program, which no fuzz instance is (AFL++ has no
+# 32-bit runtime here); the fuzz step runs them all through the 64-bit one. A sanitizer report ends the program with a non-zero code and text on
 # standard error, and fails the test or the replay that ran it.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -27,7 +27,9 @@ work=$(mktemp -d)
 source "$root/.ci/fuzz_inputs.sh"
 make_inputs "$work"
 started=$(date +%s)
-inputs=("$work/in"/*)
+all=("$work/in"/*)
+inputs=()
+for ((n = 0; n < ${#all[@]}; n += 4)); do inputs+=("${all[n]}"); done
 replay_all "$work" "main hires colors fixed colors-hires png overlay" "${inputs[@]}"
-echo "sanitize.sh: ${#inputs[@]} kept inputs run once each through the 32-bit program in $(( $(date +%s) - started )) s"
+echo "sanitize.sh: ${#inputs[@]} of ${#all[@]} kept inputs run once each through the 32-bit program in $(( $(date +%s) - started )) s"
 rm -rf "$work"

@@ -3,7 +3,11 @@
 
 Run by hand, never from ctest:
 
-    python3 bench/bench.py [build/linux-x64/converter/pixmold] [--runs 5]
+    python3 bench/bench.py [build/linux-x64/converter/pixmold] [--runs 5] [--node build/web/converter/pixmold.js]
+
+With --node (the web preset's build), the big conversion also runs under
+Node against the native program, and the .wasm's size is shown (the page's
+own figures: node bench/page_bench.mjs).
 
 Every input is generated into a temporary folder.  Each figure is the median
 of several runs; each floor is measured in the same run with plain tools
@@ -45,6 +49,7 @@ TARGET_OVERLAY = 1.2       # -overlay on cells that fit within 1.2x -colors
 TARGET_OVERLAY_ALL = 3.0   # -overlay on a sheet of overlay pairs alone within 3x -colors
 TARGET_PREVIEW = 1.5       # -preview adds at most 0.5x
 TARGET_MIXED = 1.2         # -mixed and -object on the big sheet within 1.2x -colors
+TARGET_NODE = 3.0          # the big conversion under Node (WebAssembly) within 3x the native program
 # The big sheet's palette: black, dark grey, red and white (Pepto), so that
 # -colors finds a background, two shared multicolours and a sprite colour.
 BIG_PALETTE = [PEPTO[c] for c in (0, 11, 2, 1)]
@@ -231,6 +236,7 @@ def main():
     parser.add_argument("program", nargs="?", default=os.path.join(ROOT, "build", "linux-x64", "converter", "pixmold"))
     parser.add_argument("--runs", type=int, default=5, help="runs per figure (default 5)")
     parser.add_argument("--keep", action="store_true", help="keep the temporary folder and print its name")
+    parser.add_argument("--node", help="pixmold.js of the web preset: the big conversion under Node too")
     options = parser.parse_args()
     program = os.path.abspath(options.program)
     if not os.access(program, os.X_OK):
@@ -239,6 +245,8 @@ def main():
     folder = tempfile.mkdtemp(prefix="pixmold-bench-")
     try:
         rows = run_all(program, folder, options.runs)
+        if options.node:
+            rows += run_node(program, os.path.abspath(options.node), folder, options.runs)
     finally:
         if options.keep:
             print("inputs and outputs kept in " + folder)
@@ -328,6 +336,18 @@ def run_all(program, folder, runs):
     floor = median_run(floor_command("small.bmp", small_outputs), folder, runs * 4, "floor-console.txt")
     add_ratio_rows(rows, "192x168 -d -e -hex", timing, floor, TARGET_SMALL)
     return rows
+
+
+def run_node(program, script, folder, runs):
+    """The big conversion under Node (pixmold.js and its .wasm) against the native program."""
+    command = ["-s", "big.bmp", "-d", "big.asm", "-e", "big.spr", "-hex"]
+    native = median_run([program] + command, folder, runs)
+    node = median_run(["node", script] + command, folder, runs)
+    wasm = open(script[:-3] + ".wasm", "rb").read()
+    print("%-28s %d bytes, %d gzip-compressed" % ("pixmold.wasm", len(wasm), len(zlib.compress(wasm, 9))))
+    ratio = node.wall / native.wall
+    return [("4800x4200 under Node / native", "%.3f s" % node.wall, "%.3f s" % native.wall, ratio,
+             "<= %.1fx" % TARGET_NODE, verdict(ratio <= TARGET_NODE))]
 
 
 def run_new_forms(program, folder, runs, rows, big_rows, plain):
