@@ -15,6 +15,7 @@ const KINDS = [[".asm", "Source"], [".spr", "SpritePad"], [".bin", "Binary"], ["
 const $ = (id) => document.getElementById(id);
 let sheet = null; // {name, bytes} of the sheet chosen
 let worker = null;
+let busy = false; // a conversion is under way
 let links = []; // the downloads' object URLs, revoked when the next result comes
 
 function fillColorPickers() {
@@ -44,7 +45,7 @@ function updateControls() {
     $(id).disabled = !colors;
     $(id).closest("label").classList.toggle("disabled", !colors);
   }
-  $("convert").disabled = sheet === null || worker === null;
+  $("convert").disabled = sheet === null || busy;
 }
 
 // The run's parameters, as a command line would give them, or a reason why there is none.
@@ -88,9 +89,9 @@ function quoted(word) {
   return /^[\w.,$-]+$/.test(word) ? word : `"${word.replace(/"/g, '\\"')}"`;
 }
 
-function setStatus(text, busy) {
+function setStatus(text, working) {
   $("status").textContent = text;
-  $("status").classList.toggle("busy", busy);
+  $("status").classList.toggle("busy", working);
 }
 
 function startWorker() {
@@ -110,12 +111,14 @@ function convert(event) {
     return;
   }
   $("command").textContent = ["pixmold", ...words].map(quoted).join(" ");
-  $("convert").disabled = true;
+  busy = true;
+  updateControls();
   setStatus("Converting ...", true);
-  worker.postMessage({ parameters: words, files: [{ name: sheet.name, bytes: sheet.bytes.slice() }] });
+  worker.postMessage({ parameters: words, files: [{ name: sheet.name, bytes: sheet.bytes }] });
 }
 
 async function finish({ result, failure }) {
+  busy = false;
   links.forEach((url) => URL.revokeObjectURL(url));
   links = [];
   $("downloads").replaceChildren();

@@ -629,6 +629,7 @@ CASES += [
 
 # -object WxH: the cells block by block, each block row by row; positions stay those of the sheet.
 OBJECT = "> Error: -object takes the cells of an object as WxH, such as 2x2, not: "
+TWO_BY_FOUR = [sprites(2, 4)[n] for n in (0, 2, 1, 3, 4, 6, 5, 7)]  # in objects of 1 x 2 cells
 # Cells 1 and 4 (0 below) have red beside light blue: overlay pairs; the others own a colour.
 FLEET = [sum((pairs((6, 0, 0), (3, 11, 11), (3, c, c)) if c else pairs((4, 11, 11), (4, 2, 14), (4, 0, 0))
               for c in band), []) for band in ((5, 0, 6, 7), (0, 3, 4, 8)) for _ in range(21)]
@@ -639,9 +640,9 @@ CASES += [
              for n, x, y in ((1, 24, 0), (3, 0, 21))] + [
              "> Converting 10 sprites to C64 format (2 overlay pairs)"] + saved("o.spr", "with the sheet's colors") +
          BINARY, {"a.bmp": sheet(FLEET)}, exact=FLEET, order=[0, 1, 4, 5, 2, 3, 6, 7]),
-    case("-object 1x2", CONVERT + ["-b", "o.bin", "-object", "1x2"], DONE + BINARY, SHEET, {
-        "out.asm": crlf(source([S48[n] for n in (0, 2, 1, 3)])), "o.bin": b"".join(BIN[64 * n:64 * n + 64]
-                                                                                   for n in (0, 2, 1, 3))}),
+    case("-object 1x2", CONVERT + ["-b", "o.bin", "-object", "1x2"], scan(4032, 8) + wrote("out.asm") + BINARY,
+         {"a.bmp": bmp(grid(2, 4))}, {"out.asm": crlf(source(TWO_BY_FOUR)), "o.bin": records(spritepad(
+             TWO_BY_FOUR), False)}),  # two rows of objects
     case("-object 3x1", CONVERT + ["-object", "3x1"], scan(6048, 12) + wrote("out.asm"),
          {"a.bmp": bmp(grid(6, 2))}, {"out.asm": crlf(source(sprites(6, 2)))}),
     case("-object 2x2 on 3 x 2 cells", CONVERT + ["-object", "2x2"], scan(3024) + [
@@ -777,8 +778,8 @@ CASES += [
 LABEL = "> Error: -label takes 1 to 32 letters, digits and _, starting with a letter, not: "
 RESERVED = "> Error: -label cannot take a name that an assembler or C reserves: "
 CASES += [
-    case("-label in ACME syntax, -hex", CONVERT + ["-acme", "-hex", "-label", "s_1"], DONE, SHEET,
-         {"out.asm": crlf(source(S48, "-acme", True, label="s_1"))}),
+    case("-label in ACME syntax, -hex", CONVERT + ["-acme", "-hex", "-label", "a_zAZ1"], DONE, SHEET,
+         {"out.asm": crlf(source(S48, "-acme", True, label="a_zAZ1"))}),  # the edges of the letters
     case("-label as the last parameter", CONVERT + ["-label"], ["> Error: No name for -label."], SHEET),
 ] + [
     case("-label refuses " + name, CONVERT + ["-label", name], [line + name], SHEET)
