@@ -629,7 +629,7 @@ CASES += [
 
 # -object WxH: the cells block by block, each block row by row; positions stay those of the sheet.
 OBJECT = "> Error: -object takes the cells of an object as WxH, such as 2x2, not: "
-TWO_BY_FOUR = [sprites(2, 4)[n] for n in (0, 2, 1, 3, 4, 6, 5, 7)]  # in objects of 1 x 2 cells
+IN_1X2 = [sprites(2, 4)[n] for n in (0, 2, 1, 3, 4, 6, 5, 7)]  # 2 x 4 cells in objects of 1 x 2: two rows of them
 # Cells 1 and 4 (0 below) have red beside light blue: overlay pairs; the others own a colour.
 FLEET = [sum((pairs((6, 0, 0), (3, 11, 11), (3, c, c)) if c else pairs((4, 11, 11), (4, 2, 14), (4, 0, 0))
               for c in band), []) for band in ((5, 0, 6, 7), (0, 3, 4, 8)) for _ in range(21)]
@@ -641,8 +641,7 @@ CASES += [
              "> Converting 10 sprites to C64 format (2 overlay pairs)"] + saved("o.spr", "with the sheet's colors") +
          BINARY, {"a.bmp": sheet(FLEET)}, exact=FLEET, order=[0, 1, 4, 5, 2, 3, 6, 7]),
     case("-object 1x2", CONVERT + ["-b", "o.bin", "-object", "1x2"], scan(4032, 8) + wrote("out.asm") + BINARY,
-         {"a.bmp": bmp(grid(2, 4))}, {"out.asm": crlf(source(TWO_BY_FOUR)), "o.bin": records(spritepad(
-             TWO_BY_FOUR), False)}),  # two rows of objects
+         {"a.bmp": bmp(grid(2, 4))}, {"out.asm": crlf(source(IN_1X2)), "o.bin": records(spritepad(IN_1X2), False)}),
     case("-object 3x1", CONVERT + ["-object", "3x1"], scan(6048, 12) + wrote("out.asm"),
          {"a.bmp": bmp(grid(6, 2))}, {"out.asm": crlf(source(sprites(6, 2)))}),
     case("-object 2x2 on 3 x 2 cells", CONVERT + ["-object", "2x2"], scan(3024) + [
