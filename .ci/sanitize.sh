@@ -4,7 +4,8 @@
 # compiled with them) and runs the whole test suite under each: unit tests
 # and every end-to-end test. Then every fourth kept fuzz input (by name) runs
 # once through the 32-bit program, which no fuzz instance is (AFL++ has no
-# 32-bit runtime here); the fuzz step runs them all through the 64-bit one. A sanitizer report ends the program with a non-zero code and text on
+# 32-bit runtime here); the fuzz step runs them all through the 64-bit one.
+# A sanitizer report ends the program with a non-zero code and text on
 # standard error, and fails the test or the replay that ran it.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -31,5 +32,6 @@ all=("$work/in"/*)
 inputs=()
 for ((n = 0; n < ${#all[@]}; n += 4)); do inputs+=("${all[n]}"); done
 replay_all "$work" "main hires colors fixed colors-hires png overlay" "${inputs[@]}"
-echo "sanitize.sh: ${#inputs[@]} of ${#all[@]} kept inputs run once each through the 32-bit program in $(( $(date +%s) - started )) s"
+echo "sanitize.sh: ${#inputs[@]} of ${#all[@]} kept inputs run once each through the 32-bit program" \
+  "in $(( $(date +%s) - started )) s"
 rm -rf "$work"

@@ -54,7 +54,8 @@ try {
     })));
   }
   const median = seconds.sort((a, b) => a - b)[3];
-  console.log(`examples/colors.png -colors in the page: ${median.toFixed(3)} s (median of 7; target < ${TARGET_SECONDS} s)`);
+  const figure = `${median.toFixed(3)} s (median of 7; target < ${TARGET_SECONDS} s)`;
+  console.log(`examples/colors.png -colors in the page: ${figure}`);
   process.exitCode = median < TARGET_SECONDS ? 0 : 1;
 } finally {
   await browser.close();
